@@ -1,0 +1,24 @@
+// Commands that tell about the calculator and switch the way it works:
+// about, changes, usage, user, trace, exit/off and the memory-size commands.
+#pragma once
+
+#include <cstdint>
+
+// The number of data registers is fixed; zq_size keeps it for the state
+// file only, and nothing reads it.
+extern int64_t zq_size;
+
+void zq_print_input_help();
+// The digit rows pass their command code here; it is deliberately ignored.
+void zq_digit_sink(int64_t code);
+
+void zq_cmd_about();
+void zq_cmd_changes();
+void zq_cmd_usage();
+void zq_cmd_user();
+void zq_cmd_trace();
+void zq_cmd_exit();
+void zq_cmd_size();
+void zq_cmd_psize();
+void zq_cmd_size_q();
+void zq_cmd_cld();

@@ -1,0 +1,358 @@
+// The command table and its aliases. Row order is part of the program-step
+// and state-file formats, so it never changes.
+#include "interp/command_table.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "interp/init.h"
+#include "interp/parser.h"
+
+// Handler groups (each group adds its header here).
+#include "commands/arith.h"
+#include "commands/display.h"
+#include "commands/info.h"
+#include "commands/modes.h"
+#include "commands/registers.h"
+#include "commands/stack.h"
+
+const char* zq_get_command_type(int type) {
+  static constexpr const char* names[] = {
+      "CMD_TYPE_KEYBD",
+      "CMD_TYPE_FN",
+      "CMD_TYPE_FNL1",
+      "CMD_TYPE_FNL2",
+      "CMD_TYPE_LBL",
+      "CMD_TYPE_GTO_XEQ",
+      "CMD_TYPE_PLS_STR",
+      "CMD_TYPE_LINE_NO",
+      "CMD_TYPE_ALPHA",
+      "CMD_TYPE_OPT_ALPHA",
+  };
+  constexpr int count = sizeof names / sizeof names[0];
+  return type >= 0 && type < count ? names[type] : "zq_get_command_type unknown";
+}
+
+void zq_cmd_not_built() {}
+
+void zq_cmd_newline() {}
+
+constexpr zq_command zq_commands[zq_command_count] = {
+  // name     cmd_type            check_mask                                        programmable    handler
+  /* 0 */
+  {"0",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_0},
+  {"1",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_1},
+  {"2",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_2},
+  {"3",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_3},
+  {"4",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_4},
+  {"5",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_5},
+  {"6",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_6},
+  {"7",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_7},
+  {"8",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_8},
+  {"9",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_9},
+  /* 10 */
+  {".",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_dot},
+  {"e",       CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_digit_e},
+  {"nbr",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_nbr},
+  {"alpha",   CMD_TYPE_ALPHA,     CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"append",  CMD_TYPE_ALPHA,     CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"b",       CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"s",       CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"cool",    CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_cool},
+  {"+",       CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_plus},
+  {"-",       CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_minus},
+  /* 20 */
+  {"*",       CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_mul},
+  {"/",       CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_div},
+  {"1/x",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_1_div_x},
+  {"10^x",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_10_pow_x},
+  {"about",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_about},
+  {"abs",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_abs},
+  {"acos",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_acos},
+  {"adate",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"aleng",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"anum",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 30 */
+  {"arcl",    CMD_TYPE_FNL1,      CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"arcll",   CMD_TYPE_FNL1,      CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"arot",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"ashf",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"ashfl",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"asin",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_asin},
+  {"asto",    CMD_TYPE_FNL1,      CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"astol",   CMD_TYPE_FNL1,      CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"atime",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"atime24", CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  /* 40 */
+  {"atan",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_atan},
+  {"atox",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"aview",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_aview},
+  {"beep",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_beep},
+  {"bst",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"cat",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"cf",      CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"changes", CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_changes},
+  {"chs",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_chs},
+  {"cla",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 50 */
+  {"clall",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_init},
+  {"cld",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_cld},
+  {"clerr",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clk12",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clk24",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clkt",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clktd",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clock",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clp",     CMD_TYPE_OPT_ALPHA, CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"clrg",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 60 */
+  {"clrgx",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"cls",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clst",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"clwatch", CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_clwatch},
+  {"clx",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_clx},
+  {"cos",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_cos},
+  {"d-r",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"date",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"date+",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"ddays",   CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  /* 70 */
+  {"dec",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"deg",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_deg},
+  {"dow",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"dmy",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"drop",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_drop},
+  {"dropl",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_dropl},
+  {"dse",     CMD_TYPE_FNL1,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"end",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"eng",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_eng},
+  {"enter",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_enter},
+  /* 80 */
+  {"emdir",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"errno",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"xail",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"exeq",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"e^x",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_e_pow_x},
+  {"e^x-1",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_e_pow_x_minus_1},
+  {"exit",    CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_exit},
+  {"fact",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_fact},
+  {"fc?",     CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"fc?c",    CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  /* 90 */
+  {"fix",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_fix},
+  {"frc",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_frc},
+  {"fs?",     CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"fs?c",    CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"fview",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"getp",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"getr",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"getrx",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"getsub",  CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"grad",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_grad},
+  /* 100 */
+  {"gto",     CMD_TYPE_GTO_XEQ,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"gto.",    CMD_TYPE_LINE_NO,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"gto..",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"hms",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"hms+",    CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"hms-",    CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"hr",      CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"int",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_int},
+  {"isg",     CMD_TYPE_FNL1,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"lastx",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_lastx},
+  /* 110 */
+  {"lbl",     CMD_TYPE_LBL,       CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"list",    CMD_TYPE_LINE_NO,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"ln",      CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_ln},
+  {"ln1+x",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_ln1_plus_x},
+  {"log",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_log},
+  {"mean",    CMD_TYPE_FN,        CHK_STAT_NUMERIC,                                 PROGRAMMABLE,   zq_cmd_not_built},
+  {"mdy",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"mod",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_mod},
+  {"oct",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"off",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_exit},
+  /* 120 */
+  {"p-r",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"path",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"path+",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"path?",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"pdir",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"%",       CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_percent},
+  {"%ch",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_percent_ch},
+  {"pi",      CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_pi},
+  {"pclps",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"posa",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 130 */
+  {"prompt",  CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_prompt},
+  {"prstk",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_prstk},
+  {"pse",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_pse},
+  {"psize",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_psize},
+  {"r-d",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"r-p",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"rad",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_rad},
+  {"reada",   CMD_TYPE_PLS_STR,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"reads",   CMD_TYPE_PLS_STR,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"regmove", CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  /* 140 */
+  {"regswap", CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"rcl",     CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"rclflag", CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"rdn",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_rdn},
+  {"rnd",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"rtn",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"run",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"rup",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_rup},
+  {"savep",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"saver",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 150 */
+  {"saverx",  CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"sci",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_sci},
+  {"sdev",    CMD_TYPE_FN,        CHK_STAT_NUMERIC,                                 PROGRAMMABLE,   zq_cmd_not_built},
+  {"sf",      CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"sin",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_sin},
+  {"sign",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_sign},
+  {"size",    CMD_TYPE_LINE_NO,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_size},
+  {"size?",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_size_q},
+  {"sqrt",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_sqrt},
+  {"sst",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  /* 160 */
+  {"st+",     CMD_TYPE_FNL1,      CHK_X_NUMERIC | CHK_REG_NUMERIC,                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"st-",     CMD_TYPE_FNL1,      CHK_X_NUMERIC | CHK_REG_NUMERIC,                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"st*",     CMD_TYPE_FNL1,      CHK_X_NUMERIC | CHK_REG_NUMERIC,                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"st/",     CMD_TYPE_FNL1,      CHK_X_NUMERIC | CHK_REG_NUMERIC,                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"sto",     CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"stoflag", CMD_TYPE_FN,        CHK_X_FLAGS,                                      PROGRAMMABLE,   zq_cmd_not_built},
+  {"stop",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"s+",      CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC | CHK_STAT_NUMERIC, PROGRAMMABLE,   zq_cmd_not_built},
+  {"s-",      CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC | CHK_STAT_NUMERIC, PROGRAMMABLE,   zq_cmd_not_built},
+  {"sreg",    CMD_TYPE_FNL2,      CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 170 */
+  {"sreg?",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"tan",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_tan},
+  {"time",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"trace",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_trace},
+  {"unwatch", CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_unwatch},
+  {"usage",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_usage},
+  {"user",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_user},
+  {"view",    CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_view},
+  {"watch",   CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_watch},
+  {"wrts",    CMD_TYPE_PLS_STR,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  /* 180 */
+  {"wrta",    CMD_TYPE_PLS_STR,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"x=0?",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<>0?",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<0?",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<=0?",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x>0?",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x=y?",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<>y?",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<y?",    CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<=y?",   CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  /* 190 */
+  {"x>y?",    CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<>",     CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<>f",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"x<>y",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_x_swap_y},
+  {"xeq",     CMD_TYPE_GTO_XEQ,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"xtoa",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"x^2",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_x_pow_2},
+  {"y^x",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_y_pow_x},
+  {"\n",      CMD_TYPE_KEYBD,     CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_newline},
+};
+
+constexpr zq_alias zq_aliases[zq_alias_count] = {
+  {"xny?",    "x<>y?"}, {"x#y?",    "x<>y?"}, {"x#0?",    "x<>0?"},
+  {"xly?",    "x<=y?"}, {"sum+",    "s+"},    {"sum-",    "s-"},
+  {"sumreg",  "sreg"},  {"sumreg?", "sreg?"}, {"rd",      "rdn"},
+  {"+/-",     "chs"},   {"r^",      "rup"},   {"clsum",   "cls"},
+  {"-dec",    "dec"},   {"-rad",    "d-r"},   {"enter^",  "enter"},
+  {"n!",      "fact"},  {"fp",      "frc"},   {"-hms",    "hms"},
+  {"-hr",     "hr"},    {"ip",      "int"},   {"-oct",    "oct"},
+  {"-rec",    "p-r"},   {"-deg",    "r-d"},   {"-pol",    "r-p"},
+  {"x!=y?",   "x<>y?"}, {"x!=0?",   "x<>0?"}, {"pra",     "aview"},
+};
+
+namespace {
+
+// The one search of the table by name, also run by the compile-time checks
+// below: from the first named row up to the end row, which is not compared.
+constexpr int zq_row_named(std::string_view name) {
+  for (int row = zq_first_named_row; zq_commands[row].name[0] != '\n'; ++row) {
+    if (name == zq_commands[row].name) return row;
+  }
+  return -1;
+}
+
+constexpr const char* zq_alias_target(std::string_view word) {
+  for (const zq_alias& pair : zq_aliases) {
+    if (word == pair.alias) return pair.canonical;
+  }
+  return nullptr;
+}
+
+constexpr bool zq_aliases_sound() {
+  for (const zq_alias& pair : zq_aliases) {
+    if (zq_row_named(pair.alias) != -1 || zq_row_named(pair.canonical) == -1) return false;
+    if (std::string_view(pair.canonical).size() >= zq_canonical_size) return false;
+  }
+  return true;
+}
+
+constexpr bool zq_names_unique() {
+  for (int row = zq_first_named_row; row < zq_end_row; ++row) {
+    if (zq_row_named(zq_commands[row].name) != row) return false;
+  }
+  return true;
+}
+
+// Rows that may be recorded must have a step layout.
+constexpr bool zq_programmable_rows_storable() {
+  for (const zq_command& row : zq_commands) {
+    const bool storable = row.cmd_type != CMD_TYPE_KEYBD && row.cmd_type != CMD_TYPE_LINE_NO &&
+                          row.cmd_type != CMD_TYPE_OPT_ALPHA;
+    if (row.programmable == PROGRAMMABLE && !storable) return false;
+  }
+  return true;
+}
+
+static_assert(std::string_view(zq_commands[zq_end_row].name) == "\n");
+static_assert(zq_names_unique());
+static_assert(zq_aliases_sound());
+static_assert(zq_programmable_rows_storable());
+
+static_assert(zq_idx_lbl == zq_row_named("lbl"));
+static_assert(zq_idx_end == zq_row_named("end"));
+static_assert(zq_idx_nbr == zq_row_named("nbr"));
+static_assert(zq_idx_gto == zq_row_named("gto"));
+static_assert(zq_idx_xeq == zq_row_named("xeq"));
+static_assert(zq_idx_alpha == zq_row_named("alpha"));
+static_assert(zq_idx_append == zq_row_named("append"));
+static_assert(zq_idx_xail == zq_row_named("xail"));
+static_assert(zq_idx_stop == zq_row_named("stop"));
+static_assert(zq_idx_pse == zq_row_named("pse"));
+static_assert(zq_idx_prompt == zq_row_named("prompt"));
+static_assert(zq_idx_rtn == zq_row_named("rtn"));
+static_assert(zq_idx_exeq == zq_row_named("exeq"));
+
+}  // namespace
+
+void zq_canonical_name(char* word, size_t size) {
+  const char* canonical = zq_alias_target(word);
+  if (canonical == nullptr) return;
+  const size_t length = std::strlen(canonical);
+  if (length < size) std::memcpy(word, canonical, length + 1);
+}
+
+int zq_find_command(char* word, size_t size) {
+  // Searching by the alias's target, not the rewritten word, finds the row
+  // even when the word's buffer is too small to take the name.
+  const char* canonical = zq_alias_target(word);
+  zq_canonical_name(word, size);
+  return zq_row_named(canonical != nullptr ? canonical : word);
+}
+
+int zq_is_ind(const char* word) {
+  const bool may_be_indirect = zq_parse_state == EX_IND_NUM || zq_parse_state == EX_IND_NUM_STK ||
+                               zq_parse_state == EX_IND_NUM_STR;
+  return may_be_indirect && std::strcmp(word, "ind") == 0 ? 1 : 0;
+}

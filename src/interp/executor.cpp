@@ -1,0 +1,237 @@
+// The executor: every complete command passes here to be recorded, executed
+// at once or run as a program step, after its operand-type checks.
+#include "interp/executor.h"
+
+#include <cstdio>
+
+#include "interp/command_table.h"
+#include "interp/init.h"
+#include "interp/instr.h"
+#include "interp/parser.h"
+#include "interp/program.h"
+#include "number/number.h"
+#include "state/errors.h"
+#include "state/flags.h"
+#include "state/registers.h"
+
+uint32_t zq_mode = MODE_RECORD;
+uint8_t zq_advance = ADV_NEXT;
+uint8_t zq_quit = 0;
+int64_t zq_xail = 0;
+int64_t zq_skip_pending = 0;
+int64_t zq_ret[zq_ret_size];
+int64_t zq_ret_depth = 0;
+int64_t zq_stat_base = zq_stat_base_initial;
+
+namespace {
+
+constexpr int zq_stat_register_count = 6;
+constexpr int64_t zq_last_word = zq_prog_size - 1;
+
+bool zq_row_exists(int32_t cmd) { return cmd >= 0 && cmd < zq_command_count; }
+
+// A missing cell (after the index check) counts as not numeric, unread.
+bool zq_cell_numeric(zq_cell_index cell) {
+  return cell != zq_no_cell && zq_reg_is_number(cell) != 0;
+}
+
+// The cell the decoded operand names: register add with OPT_NUM, else the
+// stack cell add.
+zq_cell_index zq_operand_cell() {
+  const zq_cell_index cell = zq_decoded.add + ((zq_decoded.opt & OPT_NUM) ? CELL_R00 : 0);
+  return zq_reg_check_index(cell);
+}
+
+// The register that the value of pointer names.
+zq_cell_index zq_indirect_target(zq_cell_index pointer) {
+  return zq_reg_check_index(zqm_int_from_zq_double_64(zq_regs[pointer]) + CELL_R00);
+}
+
+// The register operand, and with "ind" the register it points to.
+bool zq_reg_operand_numeric(const zq_command& row) {
+  const bool indirect = (zq_decoded.opt & OPT_IND) != 0;
+  if (row.cmd_type == CMD_TYPE_FNL2) {
+    // A digit count or catalogue number given directly needs no test. With
+    // "ind" the pointer is the register that the handler reads.
+    if (!indirect) return true;
+    const zq_cell_index pointer = zq_operand_cell();
+    return pointer != zq_no_cell && zq_cell_numeric(zq_indirect_target(pointer));
+  }
+  const zq_cell_index cell = zq_operand_cell();
+  if (!zq_cell_numeric(cell)) return false;
+  return !indirect || zq_cell_numeric(zq_indirect_target(cell));
+}
+
+const char* zq_type_word(uint8_t tag) {
+  switch (tag) {
+    case REG_NUMBER: return "Number";
+    case REG_HMS: return "HMS";
+    case REG_FLAGS: return "Flags";
+    default: return "Alpha";
+  }
+}
+
+// Ends a run; no return stays pending.
+void zq_stop_run() {
+  zq_mode = MODE_IMMEDIATE;
+  zq_ret_depth = 0;
+}
+
+void zq_execute_immediate() {
+  if (!zq_row_exists(zq_decoded.cmd)) return;
+  if (zq_trace) zq_trace_command();
+  const zq_command& row = zq_commands[zq_decoded.cmd];
+  uint8_t found = 0;
+  uint8_t expected = 0;
+  if (row.check_mask == 0 || zq_check_operands(found, expected)) {
+    row.handler();
+  } else {
+    zq_type_error(found, expected);
+  }
+}
+
+void zq_execute_step() {
+  // A program counter outside memory holds no step to run.
+  if (pc < 1 || pc >= zq_prog_size) {
+    zq_stop_run();
+    return;
+  }
+  // The program-step trace line comes with the listing.
+  if (!zq_xail) {
+    const zq_instr word = zq_instr_unpack(zq_prog[pc]);
+    zq_decoded.cmd = word.cmd;
+    zq_decoded.opt = word.opt;
+    zq_decoded.add = word.add;
+  }
+  // A word naming no row (only a damaged state file brings one) is a step
+  // without effect and is never looked up in the table; the step length
+  // reports it and stops the run.
+  if (zq_row_exists(zq_decoded.cmd)) {
+    const zq_command& row = zq_commands[zq_decoded.cmd];
+    uint8_t found = 0;
+    uint8_t expected = 0;
+    if (row.check_mask == 0 || zq_check_operands(found, expected)) {
+      row.handler();
+    } else {
+      zq_type_error(found, expected);
+      zq_quit = 1;
+    }
+  }
+  if (zq_advance != ADV_HOLD) pc += zq_pc_inc(pc);
+  if (zq_quit) {
+    zq_stop_run();
+    zq_quit = 0;
+  }
+}
+
+}  // namespace
+
+void zq_execute() {
+  switch (zq_mode) {
+    case MODE_RECORD:
+      zq_calc_load_program();
+      break;
+    case MODE_IMMEDIATE:
+      zq_execute_immediate();
+      break;
+    case MODE_ERROR_STOP:
+      // The command that arrives only ends the error stop: row 0 runs in its
+      // place, without effect.
+      zq_mode = MODE_IMMEDIATE;
+      zq_advance = ADV_NEXT;
+      zq_ret_depth = 0;
+      zq_reset_decoded();
+      zq_xail = 0;
+      zq_execute_immediate();
+      break;
+    case MODE_RUN:
+      zq_execute_step();
+      break;
+    default:
+      break;
+  }
+}
+
+int zq_check_operands(uint8_t& found, uint8_t& expected) {
+  const zq_command& row = zq_commands[zq_decoded.cmd];
+  const uint8_t mask = row.check_mask;
+  int result = 1;
+  // Each failure overwrites the last, so the last one is reported.
+  auto fail = [&](uint8_t found_tag, uint8_t expected_tag) {
+    result = 0;
+    found = found_tag;
+    expected = expected_tag;
+  };
+  if ((mask & CHK_X_NUMERIC) && !zq_reg_is_number(CELL_X)) fail(zq_reg_types[CELL_X], REG_NUMBER);
+  if ((mask & CHK_Y_NUMERIC) && !zq_reg_is_number(CELL_Y)) fail(zq_reg_types[CELL_Y], REG_NUMBER);
+  if ((mask & CHK_X_FLAGS) && !zq_reg_is_flags(CELL_X)) fail(zq_reg_types[CELL_X], REG_FLAGS);
+  if ((mask & CHK_STAT_NUMERIC) && !zq_stat_regs_numeric()) fail(REG_ALPHA, REG_NUMBER);
+  if ((mask & CHK_REG_NUMERIC) && !zq_reg_operand_numeric(row)) fail(REG_ALPHA, REG_NUMBER);
+  if ((mask & CHK_IND_NUMERIC) && (zq_decoded.opt & OPT_IND) && !zq_cell_numeric(zq_operand_cell())) {
+    fail(REG_ALPHA, REG_NUMBER);
+  }
+  return result;
+}
+
+void zq_type_error(uint8_t found, uint8_t expected) {
+  if (!zq_flag_test(FLAG_IGNORE_ERROR)) zq_show_type_error(found, expected);
+  zq_error_code code = ERR_ALPHA_DATA;
+  if (found == REG_NUMBER || found == REG_HMS) {
+    code = ERR_DATA;
+  } else if (found == REG_FLAGS) {
+    code = ERR_FLAG_DATA;
+  }
+  zq_report_error(code);
+}
+
+void zq_show_type_error(uint8_t found, uint8_t expected) {
+  char text[zq_message_size];
+  snprintf(text, sizeof text, "Expecting %s Found %s data.\n", zq_type_word(expected),
+           zq_type_word(found));
+  zq_show_message(MSG_TEXT, text, nullptr);
+}
+
+void zq_trace_command() {
+  // An alpha text shows at most this many characters, a name operand 8.
+  constexpr int zq_trace_alpha_chars = 24;
+  constexpr int zq_trace_name_chars = 8;
+  constexpr size_t zq_trace_line_size = 64;
+  char line[zq_trace_line_size];
+  const int32_t cmd = zq_decoded.cmd;
+  if (cmd == zq_idx_nbr) {
+    zqm_string_from_zq_double_64(line, sizeof line, zq_regs[CELL_LITERAL]);
+  } else if (cmd == zq_idx_alpha || cmd == zq_idx_append) {
+    snprintf(line, sizeof line, "%s%.*s\"", cmd == zq_idx_alpha ? "\"" : ">\"",
+             zq_trace_alpha_chars, zq_text);
+  } else {
+    const uint8_t opt = zq_decoded.opt;
+    int used = snprintf(line, sizeof line, "%s %s", zq_commands[cmd].name,
+                        (opt & OPT_IND) ? "ind " : "");
+    if (opt & OPT_STACK) {
+      used += snprintf(line + used, sizeof line - used, "%s", zq_get_stack_string(zq_decoded.add));
+    } else if (opt & OPT_NUM) {
+      used += snprintf(line + used, sizeof line - used, "%d", zq_decoded.add);
+    }
+    if (opt & OPT_STR) {
+      snprintf(line + used, sizeof line - used, "%.*s", zq_trace_name_chars, zq_text);
+    }
+  }
+  puts(line);
+}
+
+int zq_stat_regs_numeric() {
+  for (int i = 0; i < zq_stat_register_count; ++i) {
+    if (!zq_reg_is_number(zq_stat_base + i)) return 0;
+  }
+  return 1;
+}
+
+void zq_skip_next_step() {
+  if (zq_xail) {
+    zq_skip_pending = 1;
+  } else if (pc < zq_last_word) {
+    // The executor then adds the length of the step now at pc, so that whole
+    // step is passed over; an END has length 0 and is never passed.
+    pc += 1;
+  }
+}

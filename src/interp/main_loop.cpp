@@ -1,0 +1,190 @@
+// Command-line options, the welcome sequence, the loop over typed lines, the
+// exit save and the interrupt flag of the run loop.
+#include "interp/main_loop.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "commands/display.h"
+#include "commands/info.h"
+#include "interp/executor.h"
+#include "interp/init.h"
+#include "interp/parser.h"
+#include "interp/program.h"
+#include "interp/words.h"
+#include "state/alpha.h"
+#include "state/errors.h"
+#include "state/flags.h"
+
+int32_t zq_restored = 0;
+uint8_t zq_autorun = 0;
+volatile std::sig_atomic_t zq_sigint_flag = 0;
+
+namespace {
+
+constexpr int zq_line_size = 256;
+constexpr int zq_word_size = 256;
+constexpr int zq_answer_size = 16;
+constexpr const char* zq_state_file_name = "zq17.mem";
+
+// zq_text := text, NUL-padded; callers pass texts shorter than the buffer.
+void zq_set_text(const char* text) { std::strncpy(zq_text, text, zq_text_size); }
+
+// message holds two %s: the program name and the argument.
+[[noreturn]] void zq_refuse_option(const char* message, const char* program, const char* arg) {
+  fprintf(stderr, message, program, arg);
+  zq_cmd_usage();
+  exit(1);
+}
+
+// Prints are flushed first so that whoever answers has seen the question
+// (or the prompt), at a terminal and at a pipe alike.
+char* zq_read_input(char* buffer, int size) {
+  fflush(stdout);
+  return fgets(buffer, size, stdin);
+}
+
+// The first character of one answer line, or 0 at end of input. The whole
+// line is consumed, so its rest is never taken for a typed line.
+char zq_read_answer() {
+  char answer[zq_answer_size];
+  if (!zq_read_input(answer, sizeof answer)) return 0;
+  if (!std::strchr(answer, '\n')) {
+    int c;
+    do c = getchar(); while (c != EOF && c != '\n');
+  }
+  return answer[0];
+}
+
+}  // namespace
+
+void zq_apply_options(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (arg[0] != '-') continue;
+    const int letter = std::tolower(static_cast<unsigned char>(arg[1]));
+    if (letter == 'i') continue;
+    if (letter != 'r' && letter != 'l' && letter != 'x')
+      zq_refuse_option("%s: unknown arg %s\n", argv[0], arg);
+    if (i + 1 >= argc) zq_refuse_option("%s: no file name after %s\n", argv[0], arg);
+    const char* file = argv[++i];
+    // The name must fit zq_text with its terminator; a cut name would open
+    // some other file.
+    if (std::strlen(file) >= static_cast<size_t>(zq_text_size))
+      zq_refuse_option("%s: file name too long after %s\n", argv[0], arg);
+    zq_set_text(file);
+    if (letter == 'r') {
+      zq_read_state_file(MEM_ALL);
+      // Counts as a restore even when the read failed: that has its own message.
+      zq_restored = 1;
+      continue;
+    }
+    if (letter == 'x') zq_autorun = 1;
+    zq_load_program_file(1);
+    pc = 1;
+    std::memset(zq_alpha, 0, sizeof zq_alpha);
+  }
+}
+
+void zq_welcome() {
+  if (zq_autorun) return;
+  zq_cmd_about();
+  zq_startup_restore();
+  if (!zq_restored) zq_report_error(ERR_MEMORY_LOST);
+  zq_cmd_prstk();
+}
+
+int zq_main_loop() {
+  char line[zq_line_size];
+  char word[zq_word_size];
+  for (;;) {
+    if (zq_quit) break;
+    printf("\n%s ", zq_prompt);
+    if (zq_autorun) {
+      snprintf(line, sizeof line, "run\n");
+      zq_autorun = 0;
+    } else if (!zq_read_input(line, sizeof line)) {
+      line[0] = '\0';
+    }
+    if (line[0] == '\0') {
+      zq_cmd_prstk();
+      break;
+    }
+    // Only a line feed is dropped: a piece of a long line and a last line
+    // without a line feed keep all their characters.
+    const size_t length = std::strlen(line);
+    if (line[length - 1] == '\n') line[length - 1] = '\0';
+    int64_t position = 0;
+    for (;;) {
+      zq_next_word(line, word, position);
+      if (word[0] == '\0') break;
+      zq_parse_word(word, sizeof word, 0);
+    }
+    zq_parse_line_end();
+    // In trace mode the parser has shown the stack after each command.
+    if (!zq_trace) zq_cmd_prstk();
+  }
+  zq_exit_save();
+  return 0;
+}
+
+void zq_exit_save() {
+  if (!zq_flag_test(FLAG_NO_SAVE)) {
+    zq_set_text(zq_state_file_name);
+    zq_write_state_file(MEM_ALL);
+  }
+  puts("Thanks for using ZQ17!");
+}
+
+void zq_startup_restore() {
+  if (access(zq_state_file_name, F_OK) != 0) return;
+  puts("ZQ17 status and memory file found.  (R)estore, (S)kip loading, or (D)elete file, R/S/D?");
+  const char choice = zq_read_answer();
+  if (choice == 'R' || choice == 'r') {
+    zq_set_text(zq_state_file_name);
+    if (zq_read_state_file(MEM_ALL)) {
+      puts("Memory and status restored.");
+      zq_restored = 1;
+    }
+    zq_text[0] = '\0';
+  } else if (choice == 'D' || choice == 'd') {
+    puts("Do you really want to delete the ZQ17 status and memory file (Y)es or (N)o?");
+    const char confirm = zq_read_answer();
+    if (confirm == 'Y' || confirm == 'y') {
+      remove(zq_state_file_name);
+      puts("ZQ17 status and memory file deleted.");
+    } else {
+      puts("ZQ17 status and memory file NOT deleted. Skipping loading of ZQ17 status and memory file.");
+    }
+  } else {
+    puts("Skipping loading of ZQ17 status and memory file.");
+  }
+}
+
+void zq_sigint_handler(int) { zq_sigint_flag = 1; }
+
+void zq_sigint_install() {
+  signal(SIGINT, zq_sigint_handler);
+  zq_sigint_flag = 0;
+}
+
+void zq_sigint_restore() {
+  signal(SIGINT, SIG_DFL);
+  zq_sigint_flag = 0;
+}
+
+int zq_sigint_take() {
+  if (!zq_sigint_flag) return 0;
+  zq_sigint_flag = 0;
+  return 1;
+}
+
+// ---- stand-ins for the state-file and program-file layer ----
+
+int64_t zq_read_state_file(uint64_t) { return 0; }
+void zq_write_state_file(uint64_t) {}
+void zq_load_program_file(int64_t) {}

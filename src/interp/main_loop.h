@@ -1,0 +1,41 @@
+// The outermost layer: command-line options, the welcome sequence with the
+// restore offer, the loop over typed lines, the exit save, and the SIGINT
+// support that the run loop uses.
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+
+// 1 when a state was restored at start (or -r was given): no MEMORY LOST.
+extern int32_t zq_restored;
+// Set by -x: no welcome sequence, and "run" is the first input line.
+extern uint8_t zq_autorun;
+// 1 when SIGINT arrived while a program ran.
+extern volatile std::sig_atomic_t zq_sigint_flag;
+
+// Applies the options in their order; a file named by one is read or loaded
+// at once. An unknown option, or one that lacks its file, ends the process
+// with status 1 after the usage text.
+void zq_apply_options(int argc, char** argv);
+// Unless -x runs a program at once: the welcome text, the restore offer,
+// MEMORY LOST when nothing was restored, and the stack display.
+void zq_welcome();
+// Reads and executes typed lines until the quit request or end of input;
+// returns the process status.
+int zq_main_loop();
+
+void zq_exit_save();
+void zq_startup_restore();
+
+void zq_sigint_handler(int signal_number);
+void zq_sigint_install();
+void zq_sigint_restore();
+int zq_sigint_take();
+
+// ---- Stand-ins until the state-file and program-file layer exists ----
+// They take the name from zq_text. Reading reports failure (0) and changes
+// nothing; writing and loading do nothing.
+constexpr uint64_t MEM_ALL = 7;
+int64_t zq_read_state_file(uint64_t mask);
+void zq_write_state_file(uint64_t mask);
+void zq_load_program_file(int64_t address);

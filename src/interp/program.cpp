@@ -1,0 +1,159 @@
+// Program memory and the recorder. The length of a step follows from its
+// instruction word alone, so memory is walked, never indexed.
+#include "interp/program.h"
+
+#include <cstdio>
+
+#include "interp/command_table.h"
+#include "interp/executor.h"
+#include "interp/parser.h"
+#include "state/registers.h"
+
+uint32_t zq_prog[zq_prog_size];
+int64_t pc = 1;
+int64_t zq_final_end = 1;
+
+namespace {
+
+constexpr int zq_final_end_link = 1;  // the link of a final END with no chain before it
+
+uint32_t zq_word_at(int64_t address) {
+  return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0;
+}
+
+// The cmd_type of a row, or -1 for a cmd that names no row (damaged memory).
+int zq_row_type(int32_t cmd) { return cmd >= 0 && cmd < zq_command_count ? zq_commands[cmd].cmd_type : -1; }
+
+// Words of the step that in begins, as recorded; 0 for a type without a
+// step layout. An END counts 1 here.
+int64_t zq_step_words(const zq_instr& in) {
+  const bool named = in.opt & OPT_STR;
+  switch (zq_row_type(in.cmd)) {
+    case CMD_TYPE_FN:
+      return in.cmd == zq_idx_nbr ? 3 : 1;
+    case CMD_TYPE_FNL1:
+    case CMD_TYPE_FNL2:
+      return 1;
+    case CMD_TYPE_ALPHA:
+      return 5;
+    case CMD_TYPE_GTO_XEQ:
+      return named ? 4 : 2;
+    case CMD_TYPE_LBL:
+      if (named) return 3;
+      return (in.opt & (OPT_NUM | OPT_CHAR)) ? 1 : 2;
+    case CMD_TYPE_PLS_STR:
+      return named ? 3 : 2;
+    default:
+      return 0;
+  }
+}
+
+// Stores the first count bytes of text, NUL-padded after its end, into
+// count / 4 words from address.
+void zq_store_bytes(int64_t address, const char* text, int count) {
+  bool ended = false;
+  for (int i = 0; i < count; ++i) {
+    ended = ended || text[i] == '\0';
+    const uint32_t byte = ended ? 0 : static_cast<unsigned char>(text[i]);
+    uint32_t& word = zq_prog[address + i / 4];
+    if (i % 4 == 0) word = 0;
+    word |= byte << (8 * (i % 4));
+  }
+}
+
+void zq_load_bytes(int64_t address, char* text, int count) {
+  for (int i = 0; i < count; ++i) {
+    text[i] = static_cast<char>(zq_word_at(address + i / 4) >> (8 * (i % 4)));
+  }
+  text[count] = '\0';
+}
+
+}  // namespace
+
+zq_instr zq_step_at(int64_t address) { return zq_instr_unpack(zq_word_at(address)); }
+
+void zq_step_name(int64_t address, char (&name)[zq_step_name_size + 1]) {
+  zq_load_bytes(address, name, zq_step_name_size);
+}
+
+void zq_step_text(int64_t address, char (&text)[zq_step_text_size + 1]) {
+  zq_load_bytes(address, text, zq_step_text_size);
+}
+
+zq_double_64 zq_step_number(int64_t address) {
+  return static_cast<zq_double_64>(zq_word_at(address)) |
+         static_cast<zq_double_64>(zq_word_at(address + 1)) << 32;
+}
+
+void zq_clear_program_memory() {
+  for (uint32_t& word : zq_prog) word = 0;
+  pc = 1;
+}
+
+void zq_put_final_end(int64_t address) {
+  zq_prog[address] = zq_instr_pack({zq_idx_end, OPT_FINAL_END, zq_final_end_link});
+  zq_final_end = address;
+}
+
+void zq_calc_load_program() {
+  const zq_command& row = zq_commands[zq_decoded.cmd];
+  if (row.programmable != PROGRAMMABLE) {
+    std::printf("Command %s is not programmable.\n", row.name);
+  } else if (pc < 1 || pc > zq_last_step_start) {
+    // pc below word 1 can only come from damaged state; refusing it too
+    // keeps every write inside memory.
+    std::puts("Out of memory! Error 4.");
+  } else {
+    const int64_t length = zq_step_words(zq_decoded);
+    // The word at pc, normally the final END, stays right behind the step.
+    zq_prog[pc + length] = zq_prog[pc];
+    zq_prog[pc] = zq_instr_pack(zq_decoded);
+    // dest_adr and the word of a file command without a name are 0.
+    for (int64_t i = 1; i < length; ++i) zq_prog[pc + i] = 0;
+    const bool named = zq_decoded.opt & OPT_STR;
+    switch (row.cmd_type) {
+      case CMD_TYPE_FN:
+        if (zq_decoded.cmd == zq_idx_nbr) {
+          const zq_double_64 value = zq_regs[CELL_LITERAL];
+          zq_prog[pc + 1] = static_cast<uint32_t>(value);
+          zq_prog[pc + 2] = static_cast<uint32_t>(value >> 32);
+        }
+        break;
+      case CMD_TYPE_ALPHA:
+        zq_store_bytes(pc + 1, zq_text, zq_step_text_size);
+        break;
+      case CMD_TYPE_LBL:
+      case CMD_TYPE_PLS_STR:
+        if (named) zq_store_bytes(pc + 1, zq_text, zq_step_name_size);
+        break;
+      case CMD_TYPE_GTO_XEQ:
+        if (named) zq_store_bytes(pc + 2, zq_text, zq_step_name_size);
+        break;
+      default:
+        break;
+    }
+    pc += length;
+  }
+  // Also after a refusal, so memory in use ends where recording stands.
+  zq_final_end = pc;
+}
+
+int64_t zq_pc_inc(int64_t address) {
+  const zq_instr in = zq_step_at(address);
+  if (in.cmd == zq_idx_end) return 0;
+  const int64_t length = zq_step_words(in);
+  if (length > 0) return length;
+  std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n", zq_get_command_type(zq_row_type(in.cmd)),
+              static_cast<int>(address));
+  // Stops a run as the stop command does; the caller moves on by one word.
+  zq_mode = MODE_IMMEDIATE;
+  zq_xail = 0;
+  return 1;
+}
+
+int64_t zq_get_step_length(int64_t address) {
+  const int64_t length = zq_pc_inc(address);
+  if (length != 0) return length;
+  const uint8_t opt = zq_step_at(address).opt;
+  return opt == 0 || opt == OPT_CHAIN_HEAD ? 1 : 0;
+}

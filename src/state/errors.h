@@ -1,0 +1,31 @@
+// Calculator errors and the message line: one reporter turns an error code
+// into its message, records it and stops a running program.
+#pragma once
+
+#include <cstdint>
+
+#include "number/number.h"
+
+enum zq_msg_kind : int {
+  MSG_TEXT = 0,
+  MSG_CHAR = 1,
+  MSG_STRING = 2,
+  MSG_LONG = 3,
+};
+
+// The message line shows at most 63 characters.
+constexpr int zq_message_size = 64;
+
+// Code of the last error reported (ERR_UNKNOWN for one without a message),
+// pushed by errno; 0 after initialisation and clerr.
+extern uint8_t zq_last_error;
+
+// Records the code (its low 8 bits); with flag 25 set only clears the flag,
+// else shows the code's message and stops a running program on its step.
+void zq_report_error(zq_error_code code);
+// Acts on ERR_DATA alone, as zq_report_error but without recording it;
+// returns the code unchanged.
+zq_error_code zq_check_data_error(zq_error_code code);
+// Prints at most 63 characters, then a line feed. The argument points to a
+// char (MSG_CHAR), a NUL-terminated text (MSG_STRING) or an int64_t (MSG_LONG).
+void zq_show_message(int kind, const char* text, const void* argument);

@@ -1,0 +1,130 @@
+// The register file and its primitives: setting, copying and testing cells,
+// the stack lift, the temporary, and resolving a command's register operand.
+#include "state/registers.h"
+
+#include <cstdio>
+
+#include "interp/instr.h"
+#include "interp/parser.h"
+#include "state/errors.h"
+
+uint64_t zq_regs[zq_cell_count];
+uint8_t zq_reg_types[zq_cell_count];
+uint64_t zq_temp;
+uint8_t zq_temp_type;
+uint8_t zq_lift = 1;
+
+namespace {
+
+// Letters of the cells 0 to 5 in cell names; cell 0 has none.
+constexpr char zq_stack_letters[] = "?lxyzt";
+constexpr const char* zq_stack_strings[] = {"l", "x", "y", "z", "t"};
+
+}  // namespace
+
+void zq_reg_set(zq_cell_index index, uint64_t value, uint8_t tag) {
+  zq_regs[index] = value;
+  zq_reg_types[index] = tag;
+}
+
+void zq_reg_set_number(zq_cell_index index, zq_double_64 value) { zq_reg_set(index, value, REG_NUMBER); }
+
+void zq_reg_clear(zq_cell_index index) { zq_reg_set(index, zqm_k_0, REG_NUMBER); }
+
+void zq_reg_copy(zq_cell_index source, zq_cell_index destination) {
+  zq_reg_set(destination, zq_regs[source], zq_reg_types[source]);
+}
+
+zq_cell_index zq_reg_check_index(zq_cell_index index) {
+  if (index >= CELL_L && index <= CELL_LAST) return index;
+  zq_show_message(MSG_TEXT, "NONEXISTENT", nullptr);
+  return zq_no_cell;
+}
+
+int zq_reg_is_number(zq_cell_index index) {
+  return zq_reg_check_index(index) != zq_no_cell && zq_tag_is_numeric(zq_reg_types[index]);
+}
+
+int zq_reg_is_flags(zq_cell_index index) {
+  return zq_reg_check_index(index) != zq_no_cell && zq_tag_is_flags(zq_reg_types[index]);
+}
+
+int zq_reg_is_alpha(zq_cell_index index) {
+  return zq_reg_check_index(index) != zq_no_cell && zq_tag_is_alpha(zq_reg_types[index]);
+}
+
+void zq_stack_lift() {
+  if (zq_lift != 1) {
+    zq_lift = 1;
+    return;
+  }
+  zq_reg_copy(CELL_Z, CELL_T);
+  zq_reg_copy(CELL_Y, CELL_Z);
+  zq_reg_copy(CELL_X, CELL_Y);
+}
+
+void zq_reg_save_temp(zq_cell_index index) {
+  zq_temp = zq_regs[index];
+  zq_temp_type = zq_reg_types[index];
+}
+
+void zq_reg_restore_temp(zq_cell_index index) { zq_reg_set(index, zq_temp, zq_temp_type); }
+
+zq_cell_index zq_get_operand_reg() {
+  const uint8_t opt = zq_decoded.opt;
+  zq_cell_index index = zq_decoded.add;
+  // A register number; with OPT_STACK the argument already is the cell.
+  if ((opt & OPT_NUM) && !(opt & OPT_STACK)) index += CELL_R00;
+  if (opt & OPT_IND) {
+    const zq_cell_index pointer = zq_reg_check_index(index);
+    if (pointer == zq_no_cell) return zq_no_cell;
+    // A pointer without a 32-bit integer value converts to 0, that is R00.
+    index = zqm_int_from_zq_double_64(zq_regs[pointer]) + CELL_R00;
+  }
+  return zq_reg_check_index(index);
+}
+
+std::optional<zq_double_64> zq_get_operand_value() {
+  const uint8_t opt = zq_decoded.opt;
+  if (!(opt & (OPT_IND | OPT_STACK))) return zqm_zq_double_64_from_int(zq_decoded.add);
+  // With ind the value is the pointer register's own content, whatever its tag.
+  zq_cell_index cell = zq_decoded.add;
+  if ((opt & OPT_IND) && (opt & OPT_NUM)) cell += CELL_R00;
+  if (zq_reg_check_index(cell) == zq_no_cell) return std::nullopt;
+  return zq_regs[cell];
+}
+
+void zq_reg_format_name(zq_cell_index index, char (&out)[zq_cell_name_size]) {
+  if (index >= CELL_R00 && index <= CELL_LAST) {
+    std::snprintf(out, sizeof out, "%d:", static_cast<int>(index - CELL_R00));
+  } else {
+    // Cell 0 and indexes of no cell get the '?' of cell 0.
+    std::snprintf(out, sizeof out, "%c:", index >= CELL_L && index < CELL_R00 ? zq_stack_letters[index] : '?');
+  }
+}
+
+const char* zq_get_stack_string(zq_cell_index index) {
+  if (index >= CELL_L && index <= CELL_T) return zq_stack_strings[index - CELL_L];
+  // Only a program word that the parser did not make (a damaged state file) gets here.
+  std::fputs("Incorrect stack address in zq_get_stack_string.", stdout);
+  return " ";
+}
+
+uint64_t zq_cell_pack_text(const char* text, int64_t count) {
+  uint64_t value = 0;
+  for (int64_t i = 0; i < count && i < zq_cell_text_chars; ++i) {
+    value |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  }
+  return value;
+}
+
+int64_t zq_cell_unpack_text(uint64_t value, int64_t limit, char (&out)[zq_cell_text_size]) {
+  int64_t count = 0;
+  while (count < limit && count < zq_cell_text_chars) {
+    const char c = static_cast<char>((value >> (8 * count)) & 0xffu);
+    if (c == '\0') break;
+    out[count++] = c;
+  }
+  out[count] = '\0';
+  return count;
+}

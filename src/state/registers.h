@@ -1,0 +1,78 @@
+// The register file: the number being entered, LASTX, the stack X Y Z T and
+// the data registers R00 to R999, each a 64-bit value with a type tag.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "number/number.h"
+
+using zq_cell_index = int64_t;
+
+constexpr zq_cell_index CELL_LITERAL = 0;
+constexpr zq_cell_index CELL_L = 1;
+constexpr zq_cell_index CELL_X = 2;
+constexpr zq_cell_index CELL_Y = 3;
+constexpr zq_cell_index CELL_Z = 4;
+constexpr zq_cell_index CELL_T = 5;
+constexpr zq_cell_index CELL_R00 = 6;
+constexpr zq_cell_index zq_data_register_count = 1000;
+constexpr zq_cell_index zq_cell_count = CELL_R00 + zq_data_register_count;  // 1006
+constexpr zq_cell_index CELL_LAST = zq_cell_count - 1;                       // R999
+// What the index check and the operand resolution give for a register that
+// does not exist: the command is then not carried out.
+constexpr zq_cell_index zq_no_cell = -1;
+
+enum zq_cell_type : uint8_t {
+  REG_NUMBER = 1,
+  REG_HMS = 3,
+  REG_ALPHA = 4,
+  REG_FLAGS = 8,
+};
+
+extern uint64_t zq_regs[zq_cell_count];
+extern uint8_t zq_reg_types[zq_cell_count];
+
+// One-cell temporary of the exchange and rotate commands and rcl.
+extern uint64_t zq_temp;
+extern uint8_t zq_temp_type;
+
+// 1: the next lift moves the stack; 0 (after clx): it only sets this back to 1.
+extern uint8_t zq_lift;
+
+// Buffer that zq_reg_format_name needs: "999:" and its NUL.
+constexpr int zq_cell_name_size = 8;
+
+// Text in a cell: up to 8 characters, first in the lowest byte, NUL-padded.
+constexpr int zq_cell_text_chars = 8;
+// Buffer that zq_cell_unpack_text needs: 8 characters and a NUL.
+constexpr int zq_cell_text_size = zq_cell_text_chars + 1;
+
+inline bool zq_tag_is_numeric(uint8_t tag) { return tag & 1u; }
+inline bool zq_tag_is_flags(uint8_t tag) { return tag & 8u; }
+inline bool zq_tag_is_alpha(uint8_t tag) { return tag == REG_ALPHA; }
+
+void zq_reg_set(zq_cell_index index, uint64_t value, uint8_t tag);
+void zq_reg_set_number(zq_cell_index index, zq_double_64 value);
+void zq_reg_clear(zq_cell_index index);
+void zq_reg_copy(zq_cell_index source, zq_cell_index destination);
+// The index itself when it lies in 1 to 1005; else shows "NONEXISTENT" and
+// gives zq_no_cell. The tag tests give 0 for such an index.
+zq_cell_index zq_reg_check_index(zq_cell_index index);
+int zq_reg_is_number(zq_cell_index index);
+int zq_reg_is_flags(zq_cell_index index);
+int zq_reg_is_alpha(zq_cell_index index);
+void zq_stack_lift();
+void zq_reg_save_temp(zq_cell_index index);
+void zq_reg_restore_temp(zq_cell_index index);
+// zq_no_cell / nullopt: "NONEXISTENT" was shown; the handler must then do nothing.
+zq_cell_index zq_get_operand_reg();
+std::optional<zq_double_64> zq_get_operand_value();
+void zq_reg_format_name(zq_cell_index index, char (&out)[zq_cell_name_size]);
+const char* zq_get_stack_string(zq_cell_index index);
+
+// The 64 bits of a text cell holding the first min(count, 8) bytes of text.
+uint64_t zq_cell_pack_text(const char* text, int64_t count);
+// The characters of a text cell before its first NUL, at most min(limit, 8),
+// into out with a NUL; returns their count.
+int64_t zq_cell_unpack_text(uint64_t value, int64_t limit, char (&out)[zq_cell_text_size]);

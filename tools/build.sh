@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the packages the build needs (only those missing), then builds
+# build/zq17. "test" also runs every test; "sanitize" builds and runs the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-sanitize/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=()
+for package in cmake g++ make libgtest-dev gcc-12-source; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+jobs=$(nproc)
+case "${1:-}" in
+  "")
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j "$jobs"
+    ;;
+  test)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j "$jobs"
+    ctest --test-dir build -j "$jobs" --output-on-failure
+    ;;
+  sanitize)
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_SANITIZE=ON >/dev/null
+    cmake --build build-sanitize -j "$jobs"
+    ctest --test-dir build-sanitize -j "$jobs" --output-on-failure
+    ;;
+  *)
+    echo "usage: $0 [test|sanitize]" >&2
+    exit 2
+    ;;
+esac
