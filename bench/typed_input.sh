@@ -12,8 +12,8 @@ command -v dc >/dev/null || { apt-get update -qq && DEBIAN_FRONTEND=noninteracti
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-{ echo 1; yes '1.0001 *' | head -n "$lines"; } > "$work/zq17.in"
-{ echo 1; yes '1.0001*p' | head -n "$lines"; } > "$work/dc.in"
+awk -v n="$lines" 'BEGIN { print 1; for (i = 0; i < n; i++) print "1.0001 *" }' > "$work/zq17.in"
+awk -v n="$lines" 'BEGIN { print 1; for (i = 0; i < n; i++) print "1.0001*p" }' > "$work/dc.in"
 
 # Best of several runs, in seconds.
 best_of() {

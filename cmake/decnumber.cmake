@@ -19,6 +19,28 @@ if(NOT EXISTS ${ZQ_DECNUMBER_DIR}/decNumber.c)
   endif()
 endif()
 
+# Two reads past the end of live memory, which AddressSanitizer stops on:
+# decFinalize's fold-down (texts such as 1e370) keeps a pointer into a buffer
+# of an inner block after the block has ended, and decFloatFMA (inside the
+# remainder) reads a whole 4-byte word before it checks that the word lies
+# inside the coefficient. Static storage for the one, the bound tested first
+# for the other; each file is rewritten only while it still needs the change.
+file(READ ${ZQ_DECNUMBER_DIR}/decCommon.c zq_source)
+string(REPLACE "\t  uByte buffer[ROUNDUP(DECPMAX+3, 4)];" "\t  static uByte buffer[ROUNDUP(DECPMAX+3, 4)];"
+       zq_patched "${zq_source}")
+if(NOT zq_patched STREQUAL zq_source)
+  file(WRITE ${ZQ_DECNUMBER_DIR}/decCommon.c "${zq_patched}")
+endif()
+file(READ ${ZQ_DECNUMBER_DIR}/decBasic.c zq_source)
+set(zq_patched "${zq_source}")
+foreach(zq_side hi lo)
+  string(REPLACE "UBTOUI(${zq_side}->msd)==0 && ${zq_side}->msd+3<${zq_side}->lsd"
+         "${zq_side}->msd+3<${zq_side}->lsd && UBTOUI(${zq_side}->msd)==0" zq_patched "${zq_patched}")
+endforeach()
+if(NOT zq_patched STREQUAL zq_source)
+  file(WRITE ${ZQ_DECNUMBER_DIR}/decBasic.c "${zq_patched}")
+endif()
+
 # The two files the library expects from GCC's own configure step.
 set(ZQ_DECNUMBER_GEN ${ZQ_DECNUMBER_ROOT}/include)
 file(WRITE ${ZQ_DECNUMBER_GEN}/gstdint.h "#include <stdint.h>\n")

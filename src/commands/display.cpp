@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "state/alpha.h"
 #include "state/display.h"
@@ -42,6 +43,29 @@ void zq_print_watch_block() {
   }
 }
 
+// The stack line is printed after every typed line, so it is put together
+// in one buffer and written at once. Its longest form (six 23-character
+// values, the alpha register and the labels) fits the buffer with room.
+class zq_stack_line {
+ public:
+  void append(const char* text) {
+    const size_t length = std::strlen(text);
+    const size_t room = sizeof buffer_ - used_;
+    const size_t n = length < room ? length : room;
+    std::memcpy(buffer_ + used_, text, n);
+    used_ += n;
+  }
+  void append_value(const char* label, zq_cell_index cell) {
+    append(label);
+    append(zq_value_text(cell).text);
+  }
+  void write() const { fwrite(buffer_, 1, used_, stdout); }
+
+ private:
+  char buffer_[256];
+  size_t used_ = 0;
+};
+
 }  // namespace
 
 void zq_cmd_prstk() {
@@ -54,11 +78,18 @@ void zq_cmd_prstk() {
   }
   const bool show_stack = zq_flag_test(FLAG_SHOW_STACK);
   if (show_stack) {
-    const zq_value_text x(CELL_X), y(CELL_Y), z(CELL_Z), t(CELL_T), l(CELL_L);
-    printf("x: %s y:%s z:%s t:%s l:%s", x.text, y.text, z.text, t.text, l.text);
+    zq_stack_line line;
+    line.append_value("x: ", CELL_X);
+    line.append_value(" y:", CELL_Y);
+    line.append_value(" z:", CELL_Z);
+    line.append_value(" t:", CELL_T);
+    line.append_value(" l:", CELL_L);
     char alpha[zq_alpha_copy_size];
     zq_alpha_copy_24(alpha);
-    printf(" a: %s\n", alpha);
+    line.append(" a: ");
+    line.append(alpha);
+    line.append("\n");
+    line.write();
   }
   if (zq_flag_test(FLAG_SHOW_X)) {
     const zq_value_text x(CELL_X);

@@ -2,7 +2,10 @@
 // and state-file formats, so it never changes.
 #include "interp/command_table.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "interp/init.h"
@@ -274,20 +277,13 @@ constexpr zq_alias zq_aliases[zq_alias_count] = {
 
 namespace {
 
-// The one search of the table by name, also run by the compile-time checks
+// The search of the table by name in row order, for the compile-time checks
 // below: from the first named row up to the end row, which is not compared.
 constexpr int zq_row_named(std::string_view name) {
   for (int row = zq_first_named_row; zq_commands[row].name[0] != '\n'; ++row) {
     if (name == zq_commands[row].name) return row;
   }
   return -1;
-}
-
-constexpr const char* zq_alias_target(std::string_view word) {
-  for (const zq_alias& pair : zq_aliases) {
-    if (word == pair.alias) return pair.canonical;
-  }
-  return nullptr;
 }
 
 constexpr bool zq_aliases_sound() {
@@ -334,6 +330,67 @@ static_assert(zq_idx_prompt == zq_row_named("prompt"));
 static_assert(zq_idx_rtn == zq_row_named("rtn"));
 static_assert(zq_idx_exeq == zq_row_named("exeq"));
 
+// Every typed word is looked up, numbers included, so the lookups go through
+// indexes sorted by name, with the run of names of each first byte found at
+// once. Names and aliases are unique, so this finds the same row as the scan
+// in row order.
+template <typename Target>
+struct zq_name_index_entry {
+  std::string_view name;
+  Target target;
+};
+
+// Target is what a name leads to; missing is returned for a name not found.
+template <typename Target, Target missing, size_t N>
+struct zq_name_index {
+  using entry = zq_name_index_entry<Target>;
+  std::array<entry, N> entries{};
+  std::array<uint16_t, 257> first{};  // entries[first[b], first[b + 1]) begin with byte b
+
+  constexpr void finish() {
+    std::sort(entries.begin(), entries.end(),
+              [](const entry& a, const entry& b) { return a.name < b.name; });
+    size_t e = 0;
+    for (size_t b = 0; b < 256; ++b) {
+      first[b] = static_cast<uint16_t>(e);
+      while (e < N && static_cast<unsigned char>(entries[e].name[0]) == b) ++e;
+    }
+    first[256] = static_cast<uint16_t>(N);
+  }
+
+  Target find(std::string_view name) const {
+    if (name.empty()) return missing;
+    const unsigned char b = static_cast<unsigned char>(name[0]);
+    const auto begin = entries.begin() + first[b];
+    const auto end = entries.begin() + first[b + 1];
+    const auto found = std::lower_bound(
+        begin, end, name, [](const entry& e, std::string_view key) { return e.name < key; });
+    return found != end && found->name == name ? found->target : missing;
+  }
+};
+
+constexpr auto zq_rows_by_name = [] {
+  zq_name_index<int, -1, zq_end_row - zq_first_named_row> index;
+  for (int row = zq_first_named_row; row < zq_end_row; ++row) {
+    index.entries[row - zq_first_named_row] = {zq_commands[row].name, row};
+  }
+  index.finish();
+  return index;
+}();
+
+constexpr auto zq_aliases_by_name = [] {
+  zq_name_index<const char*, nullptr, zq_alias_count> index;
+  for (size_t i = 0; i < zq_alias_count; ++i) {
+    index.entries[i] = {zq_aliases[i].alias, zq_aliases[i].canonical};
+  }
+  index.finish();
+  return index;
+}();
+
+int zq_row_by_name(std::string_view name) { return zq_rows_by_name.find(name); }
+
+const char* zq_alias_target(std::string_view word) { return zq_aliases_by_name.find(word); }
+
 }  // namespace
 
 void zq_canonical_name(char* word, size_t size) {
@@ -346,9 +403,10 @@ void zq_canonical_name(char* word, size_t size) {
 int zq_find_command(char* word, size_t size) {
   // Searching by the alias's target, not the rewritten word, finds the row
   // even when the word's buffer is too small to take the name.
-  const char* canonical = zq_alias_target(word);
+  const std::string_view typed(word);
+  const char* canonical = zq_alias_target(typed);
   zq_canonical_name(word, size);
-  return zq_row_named(canonical != nullptr ? canonical : word);
+  return zq_row_by_name(canonical != nullptr ? std::string_view(canonical) : typed);
 }
 
 int zq_is_ind(const char* word) {

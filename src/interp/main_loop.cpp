@@ -41,10 +41,12 @@ void zq_set_text(const char* text) { std::strncpy(zq_text, text, zq_text_size); 
   exit(1);
 }
 
-// Prints are flushed first so that whoever answers has seen the question
-// (or the prompt), at a terminal and at a pipe alike.
+// What was printed is flushed whenever the read may have to wait, so that
+// whoever answers has seen the question (or the prompt), at a terminal and at
+// a pipe alike; input that is already buffered is read without a write per
+// line.
 char* zq_read_input(char* buffer, int size) {
-  fflush(stdout);
+  if (stdin->_IO_read_ptr >= stdin->_IO_read_end) fflush(stdout);
   return fgets(buffer, size, stdin);
 }
 
@@ -103,7 +105,9 @@ int zq_main_loop() {
   char word[zq_word_size];
   for (;;) {
     if (zq_quit) break;
-    printf("\n%s ", zq_prompt);
+    putchar('\n');
+    fputs(zq_prompt, stdout);
+    putchar(' ');
     if (zq_autorun) {
       snprintf(line, sizeof line, "run\n");
       zq_autorun = 0;

@@ -295,7 +295,9 @@ int zq_is_number(char* word) {
   if (length > (leading_e ? zq_e_word_limit : zq_number_text_limit)) return 0;
   char text[zq_number_text_limit + 1];
   // "e3" means 1000.
-  snprintf(text, sizeof text, "%s%s", leading_e ? "1" : "", word);
+  size_t used = 0;
+  if (leading_e) text[used++] = '1';
+  memcpy(text + used, word, length + 1);
 
   zqm_take_error();
   decDouble value;
