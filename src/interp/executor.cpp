@@ -77,17 +77,24 @@ void zq_stop_run() {
   zq_ret_depth = 0;
 }
 
-void zq_execute_immediate() {
-  if (!zq_row_exists(zq_decoded.cmd)) return;
-  if (zq_trace) zq_trace_command();
+// Calls the handler of the decoded command's row when the operand checks
+// it asks for pass; otherwise reports the failure and returns false.
+bool zq_check_and_call() {
   const zq_command& row = zq_commands[zq_decoded.cmd];
   uint8_t found = 0;
   uint8_t expected = 0;
-  if (row.check_mask == 0 || zq_check_operands(found, expected)) {
-    row.handler();
-  } else {
+  if (row.check_mask != 0 && !zq_check_operands(found, expected)) {
     zq_type_error(found, expected);
+    return false;
   }
+  row.handler();
+  return true;
+}
+
+void zq_execute_immediate() {
+  if (!zq_row_exists(zq_decoded.cmd)) return;
+  if (zq_trace) zq_trace_command();
+  zq_check_and_call();
 }
 
 void zq_execute_step() {
@@ -106,17 +113,7 @@ void zq_execute_step() {
   // A word naming no row (only a damaged state file brings one) is a step
   // without effect and is never looked up in the table; the step length
   // reports it and stops the run.
-  if (zq_row_exists(zq_decoded.cmd)) {
-    const zq_command& row = zq_commands[zq_decoded.cmd];
-    uint8_t found = 0;
-    uint8_t expected = 0;
-    if (row.check_mask == 0 || zq_check_operands(found, expected)) {
-      row.handler();
-    } else {
-      zq_type_error(found, expected);
-      zq_quit = 1;
-    }
-  }
+  if (zq_row_exists(zq_decoded.cmd) && !zq_check_and_call()) zq_quit = 1;
   if (zq_advance != ADV_HOLD) pc += zq_pc_inc(pc);
   if (zq_quit) {
     zq_stop_run();
