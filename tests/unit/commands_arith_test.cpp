@@ -3,7 +3,6 @@
 // so no transcript can show it), and a number step run from program memory.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -18,21 +17,13 @@
 #include "state/modes.h"
 #include "state/registers.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-zq_double_64 num(const char* text) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%s", text);
-  return zqm_zq_double_64_from_string(buffer, sizeof buffer, 1);
-}
+using namespace zq_test;
 
-std::string text(zq_double_64 value) {
-  char buffer[zqm_string_size];
-  zqm_string_from_zq_double_64(buffer, sizeof buffer, value);
-  return buffer;
-}
-
-std::string cell_text(zq_cell_index cell) { return text(zq_regs[cell]); }
+std::string cell_text(zq_cell_index cell) { return layer_text(zq_regs[cell]); }
 
 class CommandsArith : public ::testing::Test {
  protected:

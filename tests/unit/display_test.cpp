@@ -2,7 +2,6 @@
 // the stack display with its watch list and the display commands.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -16,6 +15,8 @@
 #include "state/modes.h"
 #include "state/registers.h"
 
+#include "number_test_support.h"
+
 namespace {
 
 constexpr uint64_t bit(int flag) { return uint64_t{1} << flag; }
@@ -25,13 +26,7 @@ constexpr uint64_t initial_flags = bit(26) | bit(28) | bit(29) | bit(38) | bit(4
 
 constexpr zq_cell_index R(int n) { return CELL_R00 + n; }
 
-zq_double_64 num(const char *text) {
-  char buf[64];
-  snprintf(buf, sizeof buf, "%s", text);
-  const zq_double_64 value = zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-  zqm_take_error();
-  return value;
-}
+using namespace zq_test;
 
 uint64_t text_cell(const char *text) { return zq_cell_pack_text(text, static_cast<int64_t>(strlen(text))); }
 
@@ -97,7 +92,7 @@ void expect_cases(const NumberCase *cases, size_t count) {
     zq_flags = (initial_flags | c.flags_set) & ~c.flags_clear;
     zq_disp_format = c.format;
     zq_digits = static_cast<uint8_t>(c.digits);
-    zq_reg_set_number(R(0), num(c.value));
+    zq_reg_set_number(R(0), quiet_num(c.value));
     char out[zq_value_text_size];
     zq_reg_format_value(R(0), out, sizeof out);
     EXPECT_STREQ(out, c.text) << c.value << " format " << int{c.format} << " digits " << c.digits;
@@ -308,12 +303,12 @@ TEST_F(Display, TextFlagAndOtherCells) {
   zq_reg_set(R(3), zq_flags, REG_FLAGS);
   EXPECT_EQ(show(R(3)), "Flag Data");
   // H.MMSS values show as the numbers they are.
-  zq_reg_set(CELL_T, num("1.3045"), REG_HMS);
+  zq_reg_set(CELL_T, quiet_num("1.3045"), REG_HMS);
   EXPECT_EQ(show(CELL_T), "1.3045");
   // Only a damaged state file leaves another tag: the text is empty.
-  zq_reg_set(R(4), num("1"), 2);
+  zq_reg_set(R(4), quiet_num("1"), 2);
   EXPECT_EQ(show(R(4)), "");
-  zq_reg_set(CELL_L, num("7"), REG_NUMBER);
+  zq_reg_set(CELL_L, quiet_num("7"), REG_NUMBER);
   EXPECT_EQ(show(CELL_L), "7.0000");
   EXPECT_EQ(show(CELL_LAST), "0.0000");
 }
@@ -328,7 +323,7 @@ TEST_F(Display, MissingRegisterShowsNonexistent) {
 }
 
 TEST_F(Display, TextIsCutToTheBuffer) {
-  zq_reg_set_number(R(0), num("1234.5"));
+  zq_reg_set_number(R(0), quiet_num("1234.5"));
   char out[8];
   std::memset(out, '#', sizeof out);
   zq_reg_format_value(R(0), out, 5);
@@ -366,24 +361,24 @@ TEST_F(Display, RoundingSteps) {
 // ---- the stack display, the watch list and the display commands ----
 
 TEST_F(Display, StackLineWithAlpha) {
-  zq_reg_set_number(CELL_X, num("1"));
-  zq_reg_set_number(CELL_Y, num("2"));
+  zq_reg_set_number(CELL_X, quiet_num("1"));
+  zq_reg_set_number(CELL_Y, quiet_num("2"));
   std::memcpy(zq_alpha, "HELLO", 5);
   EXPECT_EQ(prstk(), "x: 1.0000 y:2.0000 z:0.0000 t:0.0000 l:0.0000 a: HELLO\n");
 }
 
 TEST_F(Display, StackLineOrderAndFullAlpha) {
-  zq_reg_set_number(CELL_X, num("1"));
-  zq_reg_set_number(CELL_Y, num("2"));
-  zq_reg_set_number(CELL_Z, num("3"));
-  zq_reg_set_number(CELL_T, num("4"));
-  zq_reg_set_number(CELL_L, num("5"));
+  zq_reg_set_number(CELL_X, quiet_num("1"));
+  zq_reg_set_number(CELL_Y, quiet_num("2"));
+  zq_reg_set_number(CELL_Z, quiet_num("3"));
+  zq_reg_set_number(CELL_T, quiet_num("4"));
+  zq_reg_set_number(CELL_L, quiet_num("5"));
   std::memcpy(zq_alpha, "ABCDEFGHIJKLMNOPQRSTUVWX", zq_alpha_size);
   EXPECT_EQ(prstk(), "x: 1.0000 y:2.0000 z:3.0000 t:4.0000 l:5.0000 a: ABCDEFGHIJKLMNOPQRSTUVWX\n");
 }
 
 TEST_F(Display, FlagsChooseWhatIsShown) {
-  zq_reg_set_number(CELL_X, num("1.5"));
+  zq_reg_set_number(CELL_X, quiet_num("1.5"));
   zq_flag_set(FLAG_SHOW_X);
   EXPECT_EQ(prstk(), "x: 1.5000 y:0.0000 z:0.0000 t:0.0000 l:0.0000 a: \n\n1.5000\n");
   zq_flag_clear(FLAG_SHOW_STACK);
@@ -399,8 +394,8 @@ TEST_F(Display, StackLineShowsTextAndFlagCells) {
 }
 
 TEST_F(Display, WatchBlockComesFirst) {
-  zq_reg_set_number(CELL_X, num("1"));
-  zq_reg_set_number(R(5), num("3"));
+  zq_reg_set_number(CELL_X, quiet_num("1"));
+  zq_reg_set_number(R(5), quiet_num("3"));
   operand_stack(CELL_X);
   zq_cmd_watch();
   operand_register(5);
@@ -468,19 +463,19 @@ TEST_F(Display, UnwatchRemovesEveryCopyAndKeepsTheOrder) {
 }
 
 TEST_F(Display, WatchIndirectKeepsTheCellFound) {
-  zq_reg_set_number(R(5), num("7"));
-  zq_reg_set_number(R(7), num("42"));
+  zq_reg_set_number(R(5), quiet_num("7"));
+  zq_reg_set_number(R(7), quiet_num("42"));
   operand_ind(5);
   zq_cmd_watch();
   ASSERT_EQ(zq_watch_count, 1);
   EXPECT_EQ(zq_watch[0], R(7));
-  zq_reg_set_number(R(5), num("9"));
+  zq_reg_set_number(R(5), quiet_num("9"));
   zq_flag_clear(FLAG_SHOW_STACK);
   EXPECT_EQ(prstk(), "7: 42.0000 \n");
 }
 
 TEST_F(Display, WatchOfAMissingRegisterAddsNothing) {
-  zq_reg_set_number(R(5), num("2000"));
+  zq_reg_set_number(R(5), quiet_num("2000"));
   operand_ind(5);
   testing::internal::CaptureStdout();
   zq_cmd_watch();
@@ -503,7 +498,7 @@ TEST_F(Display, PromptHidesTheNextStackPartOnce) {
 TEST_F(Display, ViewShowsOneRegister) {
   zq_reg_set(R(10), text_cell("NAME"), REG_ALPHA);
   zq_reg_set(R(11), zq_flags, REG_FLAGS);
-  zq_reg_set_number(CELL_Z, num("-2.5"));
+  zq_reg_set_number(CELL_Z, quiet_num("-2.5"));
   testing::internal::CaptureStdout();
   operand_register(10);
   zq_cmd_view();
@@ -511,7 +506,7 @@ TEST_F(Display, ViewShowsOneRegister) {
   zq_cmd_view();
   operand_stack(CELL_Z);
   zq_cmd_view();
-  zq_reg_set_number(R(0), num("-1"));
+  zq_reg_set_number(R(0), quiet_num("-1"));
   operand_ind(0);
   zq_cmd_view();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "NAME\nFlag Data\n-2.5000\n0.0000\n");

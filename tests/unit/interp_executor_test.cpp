@@ -23,68 +23,19 @@
 #include "state/modes.h"
 #include "state/registers.h"
 
+#include "interp_test_support.h"
+
 namespace {
 
-int row_of(const char* name) {
-  for (int row = 0; row < zq_command_count; ++row) {
-    if (std::strcmp(zq_commands[row].name, name) == 0) return row;
-  }
-  return -1;
-}
-
-// Puts back what the interpreter tests touch: flag 28 only, empty memory,
-// cleared registers, parser in command position.
-void reset_interp_state(uint32_t mode) {
-  zqm_init();
-  zqm_take_error();
-  zq_flags = 0;
-  zq_flag_set(FLAG_RADIX_POINT);
-  zq_mode = mode;
-  zq_advance = ADV_NEXT;
-  zq_quit = 0;
-  zq_xail = 0;
-  zq_skip_pending = 0;
-  zq_ret_depth = 0;
-  zq_trace = 0;
-  zq_last_error = 0;
-  zq_suppress_display = 0;
-  zq_watch_count = 0;
-  zq_label_count = 0;
-  std::memset(zq_alpha, 0, sizeof zq_alpha);
-  for (zq_cell_index cell = CELL_L; cell <= CELL_LAST; ++cell) zq_reg_clear(cell);
-  zq_regs[CELL_LITERAL] = 0;
-  zq_lift = 1;
-  zq_stat_base = zq_stat_base_initial;
-  zq_clear_program_memory();
-  zq_put_final_end(1);
-  zq_reset_decoded();
-  zq_arg_kind = 0;
-  std::memset(zq_text, 0, sizeof zq_text);
-}
+using namespace zq_test;
 
 zq_double_64 number(int n) { return zqm_zq_double_64_from_int(n); }
 
 void set_alpha_cell(zq_cell_index cell) { zq_reg_set(cell, 0x4241, REG_ALPHA); }
 
-class ExecutorTest : public testing::Test {
+class ExecutorTest : public zq_test::InterpTest {
  protected:
-  void SetUp() override { reset_interp_state(MODE_IMMEDIATE); }
-  // The process starts in MODE_RECORD with all flags clear.
-  void TearDown() override {
-    reset_interp_state(MODE_RECORD);
-    zq_flags = 0;
-  }
-
-  static void parse_line(const char* line) {
-    int64_t position = 0;
-    char word[zq_text_size];
-    for (;;) {
-      zq_next_word(line, word, position);
-      if (word[0] == '\0') break;
-      zq_parse_word(word, sizeof word, 0);
-    }
-    zq_parse_line_end();
-  }
+  ExecutorTest() : InterpTest(MODE_IMMEDIATE) {}
 
   static std::string output_of(const char* line) {
     testing::internal::CaptureStdout();

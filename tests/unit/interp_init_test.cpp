@@ -20,6 +20,8 @@
 #include "state/modes.h"
 #include "state/registers.h"
 
+#include "number_test_support.h"
+
 namespace {
 
 constexpr uint64_t bit(int flag) { return uint64_t{1} << flag; }
@@ -27,14 +29,7 @@ constexpr uint64_t initial_flags =
     bit(26) | bit(28) | bit(29) | bit(38) | bit(40) | bit(59) | bit(63);
 constexpr uint64_t mirror_flags = uint64_t{0xff} << 36;  // 36 to 43
 
-zq_double_64 num(const char* text) {
-  char buf[64];
-  std::strncpy(buf, text, sizeof buf - 1);
-  buf[sizeof buf - 1] = '\0';
-  const zq_double_64 value = zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-  zqm_take_error();
-  return value;
-}
+using namespace zq_test;
 
 // The decoded command of a typed digit count, as the parser leaves it.
 void decode_count(int32_t cmd, uint16_t count, uint8_t opt = OPT_NUM) {
@@ -65,9 +60,9 @@ TEST_F(Init, LeavesTheInitialState) {
   zq_size = 5;
   zq_ret_depth = 7;
   zq_last_error = ERR_DATA;
-  zq_reg_set_number(CELL_X, num("5"));
-  zq_reg_set_number(CELL_L, num("6"));
-  zq_reg_set_number(CELL_LAST, num("7"));
+  zq_reg_set_number(CELL_X, quiet_num("5"));
+  zq_reg_set_number(CELL_L, quiet_num("6"));
+  zq_reg_set_number(CELL_LAST, quiet_num("7"));
   zq_alpha[0] = 'A';
   zq_prog[5] = 0x1234;
   pc = 9;
@@ -143,14 +138,14 @@ TEST_F(Init, ExitOnlyRequestsTheQuit) {
 }
 
 TEST_F(Init, SizeQueryPushesTheFixedCount) {
-  zq_reg_set_number(CELL_X, num("3"));
-  zq_reg_set_number(CELL_L, num("4"));
+  zq_reg_set_number(CELL_X, quiet_num("3"));
+  zq_reg_set_number(CELL_L, quiet_num("4"));
   zq_size = 12;
   zq_cmd_size_q();
   EXPECT_EQ(zqm_lint_from_zq_double_64(zq_regs[CELL_X]), 1000);
   EXPECT_EQ(zq_reg_types[CELL_X], REG_NUMBER);
-  EXPECT_EQ(zq_regs[CELL_Y], num("3"));
-  EXPECT_EQ(zq_regs[CELL_L], num("4"));
+  EXPECT_EQ(zq_regs[CELL_Y], quiet_num("3"));
+  EXPECT_EQ(zq_regs[CELL_L], quiet_num("4"));
 }
 
 TEST_F(Init, AngleCommandsSetTheirMirrors) {
@@ -161,11 +156,11 @@ TEST_F(Init, AngleCommandsSetTheirMirrors) {
   };
   for (const Case c : {Case{zq_cmd_rad, ANGLE_RAD, bit(43)}, Case{zq_cmd_grad, ANGLE_GRAD, bit(42)},
                        Case{zq_cmd_deg, ANGLE_DEG, 0}}) {
-    zq_reg_set_number(CELL_X, num("90"));
+    zq_reg_set_number(CELL_X, quiet_num("90"));
     c.command();
     EXPECT_EQ(zq_angle, c.angle);
     EXPECT_EQ(zq_flags & (bit(42) | bit(43)), c.flags);
-    EXPECT_EQ(zq_regs[CELL_X], num("90")) << "no value is converted";
+    EXPECT_EQ(zq_regs[CELL_X], quiet_num("90")) << "no value is converted";
   }
 }
 
@@ -202,7 +197,7 @@ TEST_F(Init, DisplayCountThroughIndTruncates) {
     uint8_t digits;
   };
   for (const Case c : {Case{"-2", 0}, Case{"7.9", 7}, Case{"1e20", 0}, Case{"NaN", 0}}) {
-    zq_reg_set_number(CELL_R00 + 5, num(c.value));
+    zq_reg_set_number(CELL_R00 + 5, quiet_num(c.value));
     decode_count(0, 5, OPT_IND | OPT_NUM);
     zq_digits = 9;
     zq_cmd_sci();

@@ -21,68 +21,15 @@
 #include "state/flags.h"
 #include "state/registers.h"
 
+#include "interp_test_support.h"
+
 namespace {
 
-int row_of(const char* name) {
-  for (int row = 0; row < zq_command_count; ++row) {
-    if (std::strcmp(zq_commands[row].name, name) == 0) return row;
-  }
-  return -1;
-}
+using namespace zq_test;
 
-// Puts back what the interpreter tests touch: flag 28 only, empty memory,
-// cleared registers, parser in command position.
-void reset_interp_state(uint32_t mode) {
-  zqm_init();
-  zqm_take_error();
-  zq_flags = 0;
-  zq_flag_set(FLAG_RADIX_POINT);
-  zq_mode = mode;
-  zq_advance = ADV_NEXT;
-  zq_quit = 0;
-  zq_xail = 0;
-  zq_skip_pending = 0;
-  zq_ret_depth = 0;
-  zq_trace = 0;
-  zq_last_error = 0;
-  zq_suppress_display = 0;
-  zq_watch_count = 0;
-  zq_label_count = 0;
-  std::memset(zq_labels, 0, sizeof zq_labels);
-  std::memset(zq_alpha, 0, sizeof zq_alpha);
-  for (zq_cell_index cell = CELL_L; cell <= CELL_LAST; ++cell) zq_reg_clear(cell);
-  zq_regs[CELL_LITERAL] = 0;
-  zq_lift = 1;
-  zq_stat_base = zq_stat_base_initial;
-  zq_clear_program_memory();
-  zq_put_final_end(1);
-  zq_reset_decoded();
-  zq_arg_kind = 0;
-  std::memset(zq_text, 0, sizeof zq_text);
-}
-
-class ParserTest : public testing::Test {
+class ParserTest : public zq_test::InterpTest {
  protected:
-  void SetUp() override { reset_interp_state(MODE_RECORD); }
-  // The process starts in MODE_RECORD with all flags clear.
-  void TearDown() override {
-    reset_interp_state(MODE_RECORD);
-    zq_flags = 0;
-  }
-
-  // Feeds one line as the main loop does; returns the result of each word.
-  static std::vector<int> parse_line(const char* line) {
-    std::vector<int> results;
-    int64_t position = 0;
-    char word[zq_text_size];
-    for (;;) {
-      zq_next_word(line, word, position);
-      if (word[0] == '\0') break;
-      results.push_back(zq_parse_word(word, sizeof word, 0));
-    }
-    zq_parse_line_end();
-    return results;
-  }
+  ParserTest() : InterpTest(MODE_RECORD) {}
 
   static std::string output_of(const std::vector<const char*>& lines) {
     testing::internal::CaptureStdout();

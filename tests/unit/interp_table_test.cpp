@@ -9,6 +9,8 @@
 #include "interp/command_table.h"
 #include "interp/parser.h"
 
+#include "interp_test_support.h"
+
 namespace {
 
 const char* const kRowNames[zq_command_count] = {
@@ -34,12 +36,7 @@ const char* const kRowNames[zq_command_count] = {
     "x>y?",    "x<>",     "x<>f",    "x<>y",    "xeq",     "xtoa",    "x^2",     "y^x",     "\n",
 };
 
-int row_of(const std::string& name) {
-  for (int row = 0; row < zq_command_count; ++row) {
-    if (name == zq_commands[row].name) return row;
-  }
-  return -1;
-}
+using namespace zq_test;
 
 int find(const std::string& word) {
   char buffer[256];

@@ -2,38 +2,17 @@
 // logarithm and exponential of the decimal layer.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "number/decimal.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-class NumberArith : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zqm_init();
-        zqm_take_error();
-    }
-};
+using namespace zq_test;
 
-zq_double_64 num(const char *text) {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%s", text);
-    return zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-}
-
-std::string text_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    char buf[DECDOUBLE_String];
-    decDoubleToString(&d, buf);
-    return buf;
-}
-
-bool is_negative(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    return decDoubleIsSigned(&d);
-}
+class NumberArith : public zq_test::NumberTest {};
 
 TEST_F(NumberArith, ExponentsFollowTheStandard) {
     EXPECT_EQ(text_of(zqm_add(zqm_k_1, zqm_k_1)), "2.0");

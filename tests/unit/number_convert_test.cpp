@@ -11,38 +11,13 @@
 
 #include "number/decimal.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-class NumberConvert : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zqm_init();
-        zqm_take_error();
-    }
-};
+using namespace zq_test;
 
-zq_double_64 num(const char *text) {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%s", text);
-    return zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-}
-
-std::string text_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    char buf[DECDOUBLE_String];
-    decDoubleToString(&d, buf);
-    return buf;
-}
-
-int32_t exponent_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    return decDoubleGetExponent(&d);
-}
-
-bool is_negative_zero(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    return decDoubleIsZero(&d) && decDoubleIsSigned(&d);
-}
+class NumberConvert : public zq_test::NumberTest {};
 
 TEST_F(NumberConvert, TextTable) {
     struct Case {

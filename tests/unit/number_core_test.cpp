@@ -3,39 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "number/decimal.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-class NumberCore : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zqm_init();
-        zqm_take_error();
-    }
-};
+using namespace zq_test;
 
-zq_double_64 num(const char *text) {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%s", text);
-    return zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-}
-
-// The library's own text, without touching the status.
-std::string text_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    char buf[DECDOUBLE_String];
-    decDoubleToString(&d, buf);
-    return buf;
-}
-
-int32_t exponent_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    return decDoubleGetExponent(&d);
-}
+class NumberCore : public zq_test::NumberTest {};
 
 TEST_F(NumberCore, ContextIsDecimal64WithoutTraps) {
     EXPECT_EQ(zqm_ctx.digits, 16);

@@ -2,33 +2,17 @@
 // power of ten used where the exponents are far apart.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "number/decimal.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-class NumberMod : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zqm_init();
-        zqm_take_error();
-    }
-};
+using namespace zq_test;
 
-zq_double_64 num(const char *text) {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%s", text);
-    return zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-}
-
-std::string text_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    char buf[DECDOUBLE_String];
-    decDoubleToString(&d, buf);
-    return buf;
-}
+class NumberMod : public zq_test::NumberTest {};
 
 TEST_F(NumberMod, FlooredResults) {
     struct Case {

@@ -9,33 +9,13 @@
 
 #include "number/decimal.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-class NumberTrig : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zqm_init();
-        zqm_take_error();
-    }
-};
+using namespace zq_test;
 
-zq_double_64 num(const char *text) {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%s", text);
-    return zqm_zq_double_64_from_string(buf, sizeof buf, 1);
-}
-
-std::string text_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    char buf[DECDOUBLE_String];
-    decDoubleToString(&d, buf);
-    return buf;
-}
-
-int32_t exponent_of(zq_double_64 v) {
-    const decDouble d = zqm_dec_from_zq_double_64(v);
-    return decDoubleGetExponent(&d);
-}
+class NumberTrig : public zq_test::NumberTest {};
 
 using Decimal = zq_double_64 (*)(zq_double_64);
 using LongDouble = long double (*)(long double);

@@ -2,7 +2,6 @@
 // register and the octal digit test.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -12,25 +11,17 @@
 #include "state/conversions.h"
 #include "state/modes.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-zq_double_64 num(const char* text) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%s", text);
-  return zqm_zq_double_64_from_string(buffer, sizeof buffer, 1);
-}
-
-std::string text_of(zq_double_64 value) {
-  char buffer[zqm_string_size];
-  zqm_string_from_zq_double_64(buffer, sizeof buffer, value);
-  return buffer;
-}
+using namespace zq_test;
 
 // Equal in value (exponents may differ), and not NaN, which compares equal.
 testing::AssertionResult same_value(zq_double_64 actual, const char* expected) {
   const zq_double_64 wanted = num(expected);
-  if (text_of(actual) != "NaN" && zqm_compare(actual, wanted, CMP_EQ) == 1) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << text_of(actual) << " is not " << expected;
+  if (layer_text(actual) != "NaN" && zqm_compare(actual, wanted, CMP_EQ) == 1) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << layer_text(actual) << " is not " << expected;
 }
 
 class StateConversions : public ::testing::Test {

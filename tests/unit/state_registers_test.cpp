@@ -2,7 +2,6 @@
 // operand resolution through numbers, stack letters and ind, and cell names.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -11,13 +10,11 @@
 #include "number/number.h"
 #include "state/registers.h"
 
+#include "number_test_support.h"
+
 namespace {
 
-zq_double_64 num(const char* text) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%s", text);
-  return zqm_zq_double_64_from_string(buffer, sizeof buffer, 1);
-}
+using namespace zq_test;
 
 class StateRegisters : public ::testing::Test {
  protected:

@@ -1,0 +1,69 @@
+// Helpers the unit tests share to build decimal numbers from text and to read
+// them back, and the fixture of the decimal layer's own tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "number/decimal.h"
+
+namespace zq_test {
+
+// The number a literal reads as, through the layer's own reader
+// (which may rewrite its buffer, so the literal is copied first).
+inline zq_double_64 num(const char *text) {
+    char buf[64];
+    snprintf(buf, sizeof buf, "%s", text);
+    return zqm_zq_double_64_from_string(buf, sizeof buf, 1);
+}
+
+// num for tests that only set up state: what the reading raised is dropped,
+// so it cannot show up in the check that follows.
+inline zq_double_64 quiet_num(const char *text) {
+    const zq_double_64 value = num(text);
+    zqm_take_error();
+    return value;
+}
+
+// The library's own text, without touching the status.
+inline std::string text_of(zq_double_64 v) {
+    const decDouble d = zqm_dec_from_zq_double_64(v);
+    char buf[DECDOUBLE_String];
+    decDoubleToString(&d, buf);
+    return buf;
+}
+
+// The layer's text, as the calculator gets it (maps any status left behind).
+inline std::string layer_text(zq_double_64 v) {
+    char buf[zqm_string_size];
+    zqm_string_from_zq_double_64(buf, sizeof buf, v);
+    return buf;
+}
+
+inline int32_t exponent_of(zq_double_64 v) {
+    const decDouble d = zqm_dec_from_zq_double_64(v);
+    return decDoubleGetExponent(&d);
+}
+
+inline bool is_negative(zq_double_64 v) {
+    const decDouble d = zqm_dec_from_zq_double_64(v);
+    return decDoubleIsSigned(&d);
+}
+
+inline bool is_negative_zero(zq_double_64 v) {
+    const decDouble d = zqm_dec_from_zq_double_64(v);
+    return decDoubleIsZero(&d) && decDoubleIsSigned(&d);
+}
+
+// A fresh context and no pending error before each test.
+class NumberTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        zqm_init();
+        zqm_take_error();
+    }
+};
+
+} // namespace zq_test
