@@ -1,4 +1,4 @@
-// Arithmetic and mathematical functions. Each handler clears the pending
+// Arithmetic and mathematical functions. Each command clears the pending
 // number error, computes, and stores its result only when the number layer
 // reports no error afterwards; a failure leaves every cell as it was.
 #include "commands/arith.h"
@@ -18,8 +18,8 @@ enum zq_store : int {
   STORE_RAW,
 };
 
-zq_double_64 zq_x_value() { return zq_regs[CELL_X]; }
-zq_double_64 zq_y_value() { return zq_regs[CELL_Y]; }
+using zq_fn_of_x = zq_double_64 (*)(zq_double_64 x);
+using zq_fn_of_x_y = zq_double_64 (*)(zq_double_64 x, zq_double_64 y);
 
 void zq_store_x(zq_double_64 r, zq_store store) {
   if (store == STORE_TAGGED)
@@ -36,167 +36,79 @@ bool zq_computation_failed() {
   return true;
 }
 
-// One operand: LASTX := X, X := r.
-void zq_finish_one(zq_double_64 r, zq_store store) {
+// One operand: LASTX := X, X := f(X). The first take drops a stale code,
+// so the second sees only what f left.
+void zq_one(zq_fn_of_x f, zq_store store) {
+  zqm_take_error();
+  const zq_double_64 r = f(zq_regs[CELL_X]);
   if (zq_computation_failed()) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_store_x(r, store);
 }
 
-// Two operands: the drop saves X in LASTX, then X := r.
-void zq_finish_two(zq_double_64 r, zq_store store) {
+// Two operands: the drop saves X in LASTX, then X := f(X, Y).
+void zq_two(zq_fn_of_x_y f, zq_store store) {
+  zqm_take_error();
+  const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
   if (zq_computation_failed()) return;
   zq_stack_drop_lastx();
   zq_store_x(r, store);
 }
 
-// Percentages keep their base in Y: LASTX := X, X := r, nothing drops.
-void zq_finish_percent(zq_double_64 r) { zq_finish_one(r, STORE_RAW); }
+// Percentages keep their base in Y: LASTX := X, X := f(X, Y), nothing drops.
+void zq_percent(zq_fn_of_x_y f) {
+  zqm_take_error();
+  const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
+  if (zq_computation_failed()) return;
+  zq_reg_copy(CELL_X, CELL_L);
+  zq_store_x(r, STORE_RAW);
+}
 
 }  // namespace
 
-// Each handler below starts with zqm_take_error to drop a stale code before
-// its own calls; the zq_finish_ function takes the code they leave.
+// X is the second operand, so the lambdas name the operands in the order
+// of the computation: 7 enter 2 - gives 5.
 
-void zq_cmd_plus() {
-  zqm_take_error();
-  zq_finish_two(zqm_add(zq_x_value(), zq_y_value()), STORE_TAGGED);
-}
-
-void zq_cmd_minus() {
-  zqm_take_error();
-  zq_finish_two(zqm_sub(zq_y_value(), zq_x_value()), STORE_TAGGED);
-}
-
-void zq_cmd_mul() {
-  zqm_take_error();
-  zq_finish_two(zqm_mul(zq_x_value(), zq_y_value()), STORE_TAGGED);
-}
-
-void zq_cmd_div() {
-  zqm_take_error();
-  zq_finish_two(zqm_div(zq_y_value(), zq_x_value()), STORE_TAGGED);
-}
-
-void zq_cmd_mod() {
-  zqm_take_error();
-  zq_finish_two(zqm_mod(zq_y_value(), zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_y_pow_x() {
-  zqm_take_error();
-  zq_finish_two(zqm_pow(zq_y_value(), zq_x_value()), STORE_RAW);
-}
+void zq_cmd_plus() { zq_two(zqm_add, STORE_TAGGED); }
+void zq_cmd_minus() { zq_two([](zq_double_64 x, zq_double_64 y) { return zqm_sub(y, x); }, STORE_TAGGED); }
+void zq_cmd_mul() { zq_two(zqm_mul, STORE_TAGGED); }
+void zq_cmd_div() { zq_two([](zq_double_64 x, zq_double_64 y) { return zqm_div(y, x); }, STORE_TAGGED); }
+void zq_cmd_mod() { zq_two([](zq_double_64 x, zq_double_64 y) { return zqm_mod(y, x); }, STORE_RAW); }
+void zq_cmd_y_pow_x() { zq_two([](zq_double_64 x, zq_double_64 y) { return zqm_pow(y, x); }, STORE_RAW); }
 
 // Divides 1.0, not 1, so the quotient's exponent follows from that operand.
-void zq_cmd_1_div_x() {
-  zqm_take_error();
-  zq_finish_one(zqm_div(zqm_k_1, zq_x_value()), STORE_TAGGED);
-}
+void zq_cmd_1_div_x() { zq_one([](zq_double_64 x) { return zqm_div(zqm_k_1, x); }, STORE_TAGGED); }
 
-void zq_cmd_x_pow_2() {
-  zqm_take_error();
-  zq_finish_one(zqm_mul(zq_x_value(), zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_sqrt() {
-  zqm_take_error();
-  zq_finish_one(zqm_sqrt(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_abs() {
-  zqm_take_error();
-  zq_finish_one(zqm_abs(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_int() {
-  zqm_take_error();
-  zq_finish_one(zqm_int(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_frc() {
-  zqm_take_error();
-  zq_finish_one(zqm_frc(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_fact() {
-  zqm_take_error();
-  zq_finish_one(zqm_fact(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_log() {
-  zqm_take_error();
-  zq_finish_one(zqm_log10(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_ln() {
-  zqm_take_error();
-  zq_finish_one(zqm_ln(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_ln1_plus_x() {
-  zqm_take_error();
-  zq_finish_one(zqm_ln1px(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_e_pow_x() {
-  zqm_take_error();
-  zq_finish_one(zqm_exp(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_e_pow_x_minus_1() {
-  zqm_take_error();
-  zq_finish_one(zqm_expm1(zq_x_value()), STORE_RAW);
-}
-
-void zq_cmd_10_pow_x() {
-  zqm_take_error();
-  zq_finish_one(zqm_pow(zqm_k_10, zq_x_value()), STORE_RAW);
-}
+void zq_cmd_x_pow_2() { zq_one([](zq_double_64 x) { return zqm_mul(x, x); }, STORE_RAW); }
+void zq_cmd_sqrt() { zq_one(zqm_sqrt, STORE_RAW); }
+void zq_cmd_abs() { zq_one(zqm_abs, STORE_RAW); }
+void zq_cmd_int() { zq_one(zqm_int, STORE_RAW); }
+void zq_cmd_frc() { zq_one(zqm_frc, STORE_RAW); }
+void zq_cmd_fact() { zq_one(zqm_fact, STORE_RAW); }
+void zq_cmd_log() { zq_one(zqm_log10, STORE_RAW); }
+void zq_cmd_ln() { zq_one(zqm_ln, STORE_RAW); }
+void zq_cmd_ln1_plus_x() { zq_one(zqm_ln1px, STORE_RAW); }
+void zq_cmd_e_pow_x() { zq_one(zqm_exp, STORE_RAW); }
+void zq_cmd_e_pow_x_minus_1() { zq_one(zqm_expm1, STORE_RAW); }
+void zq_cmd_10_pow_x() { zq_one([](zq_double_64 x) { return zqm_pow(zqm_k_10, x); }, STORE_RAW); }
 
 // The trigonometric functions work in radians; the angle mode is converted
 // on the way in (sin, cos, tan) or on the way out (asin, acos, atan).
-
-void zq_cmd_sin() {
-  zqm_take_error();
-  zq_finish_one(zqm_sin(zq_to_radians(zq_x_value())), STORE_RAW);
-}
-
-void zq_cmd_cos() {
-  zqm_take_error();
-  zq_finish_one(zqm_cos(zq_to_radians(zq_x_value())), STORE_RAW);
-}
-
-void zq_cmd_tan() {
-  zqm_take_error();
-  zq_finish_one(zqm_tan(zq_to_radians(zq_x_value())), STORE_RAW);
-}
-
-void zq_cmd_asin() {
-  zqm_take_error();
-  zq_finish_one(zq_from_radians(zqm_asin(zq_x_value())), STORE_RAW);
-}
-
-void zq_cmd_acos() {
-  zqm_take_error();
-  zq_finish_one(zq_from_radians(zqm_acos(zq_x_value())), STORE_RAW);
-}
-
-void zq_cmd_atan() {
-  zqm_take_error();
-  zq_finish_one(zq_from_radians(zqm_atan(zq_x_value())), STORE_RAW);
-}
+void zq_cmd_sin() { zq_one([](zq_double_64 x) { return zqm_sin(zq_to_radians(x)); }, STORE_RAW); }
+void zq_cmd_cos() { zq_one([](zq_double_64 x) { return zqm_cos(zq_to_radians(x)); }, STORE_RAW); }
+void zq_cmd_tan() { zq_one([](zq_double_64 x) { return zqm_tan(zq_to_radians(x)); }, STORE_RAW); }
+void zq_cmd_asin() { zq_one([](zq_double_64 x) { return zq_from_radians(zqm_asin(x)); }, STORE_RAW); }
+void zq_cmd_acos() { zq_one([](zq_double_64 x) { return zq_from_radians(zqm_acos(x)); }, STORE_RAW); }
+void zq_cmd_atan() { zq_one([](zq_double_64 x) { return zq_from_radians(zqm_atan(x)); }, STORE_RAW); }
 
 // X percent of Y.
 void zq_cmd_percent() {
-  zqm_take_error();
-  zq_finish_percent(zqm_mul(zqm_div(zq_x_value(), zqm_k_100), zq_y_value()));
+  zq_percent([](zq_double_64 x, zq_double_64 y) { return zqm_mul(zqm_div(x, zqm_k_100), y); });
 }
 
 // The change from Y to X in percent of Y.
 void zq_cmd_percent_ch() {
-  zqm_take_error();
-  zq_finish_percent(zqm_mul(zqm_k_100, zqm_div(zqm_sub(zq_x_value(), zq_y_value()), zq_y_value())));
+  zq_percent([](zq_double_64 x, zq_double_64 y) { return zqm_mul(zqm_k_100, zqm_div(zqm_sub(x, y), y)); });
 }
 
 // Works on any tag: text gives 0.0, a number or flag data the sign of the
@@ -208,5 +120,5 @@ void zq_cmd_sign() {
     return;
   }
   zqm_take_error();
-  zq_reg_set_number(CELL_X, zqm_sign(zq_x_value()));
+  zq_reg_set_number(CELL_X, zqm_sign(zq_regs[CELL_X]));
 }

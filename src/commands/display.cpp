@@ -44,8 +44,10 @@ void zq_print_watch_block() {
 }
 
 // The stack line is printed after every typed line, so it is put together
-// in one buffer and written at once. Its longest form (six 23-character
-// values, the alpha register and the labels) fits the buffer with room.
+// in one buffer and written at once. Its longest form (five 23-character
+// values, 24 alpha characters and the labels: 159 bytes) fits with room.
+constexpr size_t zq_stack_line_size = 256;
+
 class zq_stack_line {
  public:
   void append(const char* text) {
@@ -62,7 +64,7 @@ class zq_stack_line {
   void write() const { fwrite(buffer_, 1, used_, stdout); }
 
  private:
-  char buffer_[256];
+  char buffer_[zq_stack_line_size];
   size_t used_ = 0;
 };
 

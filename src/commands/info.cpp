@@ -70,6 +70,8 @@ void zq_cmd_exit() { zq_quit = 1; }
 // nothing.
 void zq_cmd_size() {}
 void zq_cmd_psize() {}
+
+// Accepted so that programs using it load and run; it has no effect here.
 void zq_cmd_cld() {}
 
 void zq_cmd_size_q() {

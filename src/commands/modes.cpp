@@ -31,29 +31,19 @@ bool zq_take_digits() {
   return true;
 }
 
+void zq_set_format(zq_num_format format, bool fix_flag, bool eng_flag) {
+  if (!zq_take_digits()) return;
+  zq_flag_put(FLAG_FIX, fix_flag);
+  zq_flag_put(FLAG_ENG, eng_flag);
+  zq_disp_format = format;
+}
+
 }  // namespace
 
 void zq_cmd_deg() { zq_set_angle(ANGLE_DEG, false, false); }
 void zq_cmd_rad() { zq_set_angle(ANGLE_RAD, false, true); }
 void zq_cmd_grad() { zq_set_angle(ANGLE_GRAD, true, false); }
 
-void zq_cmd_fix() {
-  if (!zq_take_digits()) return;
-  zq_flag_set(FLAG_FIX);
-  zq_flag_clear(FLAG_ENG);
-  zq_disp_format = FMT_FIX;
-}
-
-void zq_cmd_sci() {
-  if (!zq_take_digits()) return;
-  zq_flag_clear(FLAG_FIX);
-  zq_flag_clear(FLAG_ENG);
-  zq_disp_format = FMT_SCI;
-}
-
-void zq_cmd_eng() {
-  if (!zq_take_digits()) return;
-  zq_flag_clear(FLAG_FIX);
-  zq_flag_set(FLAG_ENG);
-  zq_disp_format = FMT_ENG;
-}
+void zq_cmd_fix() { zq_set_format(FMT_FIX, true, false); }
+void zq_cmd_sci() { zq_set_format(FMT_SCI, false, false); }
+void zq_cmd_eng() { zq_set_format(FMT_ENG, false, true); }

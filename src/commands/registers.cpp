@@ -1,8 +1,6 @@
 // Register commands and number entry.
 #include "commands/registers.h"
 
-#include <cstdint>
-
 #include "commands/info.h"
 #include "commands/stack.h"
 #include "interp/executor.h"
@@ -11,8 +9,8 @@
 #include "state/registers.h"
 
 // Typed, the parser has left the number in the literal cell. In a run the
-// number step holds it in the two words after its instruction word (low half
-// first); inside an xail line the parser has put it in the literal cell.
+// number step holds it in the words after its instruction word; inside an
+// xail line the parser has put it in the literal cell.
 void zq_cmd_nbr() {
   if (zq_mode == MODE_IMMEDIATE) {
     zq_stack_push(zq_regs[CELL_LITERAL]);
@@ -20,13 +18,7 @@ void zq_cmd_nbr() {
     return;
   }
   if (zq_mode != MODE_RUN) return;
-  if (!zq_xail) {
-    // A number step never begins after word 65529; anything else is no
-    // number step and is not read past the end of memory.
-    if (pc < 1 || pc + 2 >= zq_prog_size) return;
-    zq_regs[CELL_LITERAL] = static_cast<uint64_t>(zq_prog[pc + 1]) |
-                          static_cast<uint64_t>(zq_prog[pc + 2]) << 32;
-  }
+  if (!zq_xail) zq_regs[CELL_LITERAL] = zq_step_number(pc + 1);
   zq_stack_push(zq_regs[CELL_LITERAL]);
 }
 

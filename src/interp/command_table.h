@@ -49,6 +49,10 @@ constexpr int zq_first_named_row = 12;
 
 extern const zq_command zq_commands[zq_command_count];
 
+// Whether cmd names a row; only a damaged state file brings other values
+// into program memory.
+constexpr bool zq_row_exists(int64_t cmd) { return cmd >= 0 && cmd < zq_command_count; }
+
 // Accepted spellings and the command names they stand for.
 struct zq_alias {
   const char* alias;

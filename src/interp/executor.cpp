@@ -28,8 +28,6 @@ namespace {
 constexpr int zq_stat_register_count = 6;
 constexpr int64_t zq_last_word = zq_prog_size - 1;
 
-bool zq_row_exists(int32_t cmd) { return cmd >= 0 && cmd < zq_command_count; }
-
 // A missing cell (after the index check) counts as not numeric, unread.
 bool zq_cell_numeric(zq_cell_index cell) {
   return cell != zq_no_cell && zq_reg_is_number(cell) != 0;
@@ -52,10 +50,9 @@ bool zq_reg_operand_numeric(const zq_command& row) {
   const bool indirect = (zq_decoded.opt & OPT_IND) != 0;
   if (row.cmd_type == CMD_TYPE_FNL2) {
     // A digit count or catalogue number given directly needs no test. With
-    // "ind" the pointer is the register that the handler reads.
-    if (!indirect) return true;
-    const zq_cell_index pointer = zq_operand_cell();
-    return pointer != zq_no_cell && zq_cell_numeric(zq_indirect_target(pointer));
+    // "ind" the handler takes the named register's own value as its count,
+    // so that register is the one that must hold a number.
+    return !indirect || zq_cell_numeric(zq_operand_cell());
   }
   const zq_cell_index cell = zq_operand_cell();
   if (!zq_cell_numeric(cell)) return false;
@@ -98,8 +95,8 @@ void zq_execute_immediate() {
 }
 
 void zq_execute_step() {
-  // A program counter outside memory holds no step to run.
-  if (pc < 1 || pc >= zq_prog_size) {
+  // Only memory in use holds steps: past the final END lie stale words.
+  if (pc < 1 || pc > zq_final_end || pc >= zq_prog_size) {
     zq_stop_run();
     return;
   }

@@ -28,7 +28,6 @@ namespace {
 
 constexpr int zq_line_size = 256;
 constexpr int zq_word_size = 256;
-constexpr int zq_answer_size = 16;
 constexpr const char* zq_state_file_name = "zq17.mem";
 
 // zq_text := text, NUL-padded; callers pass texts shorter than the buffer.
@@ -41,25 +40,27 @@ void zq_set_text(const char* text) { std::strncpy(zq_text, text, zq_text_size); 
   exit(1);
 }
 
-// What was printed is flushed whenever the read may have to wait, so that
-// whoever answers has seen the question (or the prompt), at a terminal and at
-// a pipe alike; input that is already buffered is read without a write per
-// line.
-char* zq_read_input(char* buffer, int size) {
+// What was printed is flushed whenever the next read may have to wait, so
+// that whoever answers has seen the question (or the prompt), at a terminal
+// and at a pipe alike; input that is already buffered is read without a write
+// per line.
+void zq_flush_before_read() {
   if (stdin->_IO_read_ptr >= stdin->_IO_read_end) fflush(stdout);
+}
+
+char* zq_read_input(char* buffer, int size) {
+  zq_flush_before_read();
   return fgets(buffer, size, stdin);
 }
 
 // The first character of one answer line, or 0 at end of input. The whole
-// line is consumed, so its rest is never taken for a typed line.
+// line is consumed byte by byte, so neither its rest nor, after a NUL byte in
+// it, the next line is ever taken for a typed line.
 char zq_read_answer() {
-  char answer[zq_answer_size];
-  if (!zq_read_input(answer, sizeof answer)) return 0;
-  if (!std::strchr(answer, '\n')) {
-    int c;
-    do c = getchar(); while (c != EOF && c != '\n');
-  }
-  return answer[0];
+  zq_flush_before_read();
+  const int first = getchar();
+  for (int c = first; c != EOF && c != '\n';) c = getchar();
+  return first == EOF ? 0 : static_cast<char>(first);
 }
 
 }  // namespace

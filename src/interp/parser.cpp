@@ -49,8 +49,16 @@ constexpr uint32_t zq_expect_after_command[zq_command_type_count] = {
 // The state after "ind"; only the three types whose states accept "ind"
 // are ever looked up.
 constexpr uint32_t zq_expect_after_ind[zq_command_type_count] = {
-    EX_CMD_NUM, EX_CMD_NUM, EX_NUM_STK, EX_NUM_STK, EX_CMD_NUM,
-    EX_NUM_STK, EX_CMD_NUM, EX_CMD_NUM, EX_CMD_NUM, EX_CMD_NUM,
+    EX_CMD_NUM,  // CMD_TYPE_KEYBD
+    EX_CMD_NUM,  // CMD_TYPE_FN
+    EX_NUM_STK,  // CMD_TYPE_FNL1
+    EX_NUM_STK,  // CMD_TYPE_FNL2
+    EX_CMD_NUM,  // CMD_TYPE_LBL
+    EX_NUM_STK,  // CMD_TYPE_GTO_XEQ
+    EX_CMD_NUM,  // CMD_TYPE_PLS_STR
+    EX_CMD_NUM,  // CMD_TYPE_LINE_NO
+    EX_CMD_NUM,  // CMD_TYPE_ALPHA
+    EX_CMD_NUM,  // CMD_TYPE_OPT_ALPHA
 };
 
 // The rows that a command line run by xail may not contain.
@@ -111,7 +119,6 @@ int zq_parse_text() {
     zq_decoded.opt = OPT_CHAR;
     zq_decoded.add = static_cast<unsigned char>(zq_text[0]);
   } else if (zq_parse_state == EX_CMD_NUM) {
-    zq_parse_state = EX_CMD_NUM;
     if (!zq_xail) zq_report_error(ERR_NONEXISTENT);
     return 0;
   } else {
@@ -266,7 +273,7 @@ void zq_parser_restore() {
 }
 
 int zq_xail_refuses(int64_t row) {
-  if (row < 0 || row >= zq_command_count) return 0;
+  if (!zq_row_exists(row)) return 0;
   if (zq_mode == MODE_RUN && zq_commands[row].programmable == 0) return 1;
   for (const int refused : zq_xail_refused_rows) {
     if (refused == row) return 1;

@@ -22,7 +22,7 @@ uint32_t zq_word_at(int64_t address) {
 }
 
 // The cmd_type of a row, or -1 for a cmd that names no row (damaged memory).
-int zq_row_type(int32_t cmd) { return cmd >= 0 && cmd < zq_command_count ? zq_commands[cmd].cmd_type : -1; }
+int zq_row_type(int32_t cmd) { return zq_row_exists(cmd) ? zq_commands[cmd].cmd_type : -1; }
 
 // Words of the step that in begins, as recorded; 0 for a type without a
 // step layout. An END counts 1 here.

@@ -10,7 +10,6 @@ using zqm_dec_binary = decDouble *(*)(decDouble *, const decDouble *, const decD
                                       decContext *);
 using zqm_dn_unary = decNumber *(*)(decNumber *, const decNumber *, decContext *);
 
-
 zq_double_64 zqm_apply(zqm_dec_binary op, zq_double_64 a, zq_double_64 b) {
     const decDouble da = zqm_dec_from_zq_double_64(a);
     const decDouble db = zqm_dec_from_zq_double_64(b);

@@ -37,6 +37,14 @@ zq_double_64 zqm_refuse_text() {
     return zqm_read_text("NaN");
 }
 
+// The scientific text for libc's readers, which know no signalling NaN and
+// would read "sNaN" as 0: it goes as "NaN", sign kept.
+void zqm_binary_text(char (&text)[zqm_string_size], zq_double_64 value) {
+    zqm_string_from_zq_double_64(text, sizeof text, value);
+    char *start = text + (text[0] == '-');
+    if (*start == 's') memmove(start, start + 1, strlen(start));
+}
+
 } // namespace
 
 zq_double_64 zqm_zq_double_64_from_string(char *text, size_t size, uint32_t radix_point) {
@@ -150,7 +158,7 @@ zq_double_64 zqm_zq_double_64_from_double(double d) {
 
 double zqm_double_from_zq_double_64(zq_double_64 value) {
     char text[zqm_string_size];
-    zqm_string_from_zq_double_64(text, sizeof text, value);
+    zqm_binary_text(text, value);
     return atof(text);
 }
 
@@ -165,6 +173,6 @@ zq_double_64 zqm_zq_double_64_from_ldouble(long double ld) {
 
 long double zqm_ldouble_from_zq_double_64(zq_double_64 value) {
     char text[zqm_string_size];
-    zqm_string_from_zq_double_64(text, sizeof text, value);
+    zqm_binary_text(text, value);
     return strtold(text, nullptr);
 }

@@ -97,7 +97,18 @@ zq_double_64 zqm_mod(zq_double_64 y, zq_double_64 x) {
                                  zqm_mul(result, zqm_zq_double_64_from_lint(sx)));
             }
         }
-        result = zqm_mul(result, zqm_pow(zqm_k_10, zqm_zq_double_64_from_lint(shift)));
+        // Back to x's exponent. Ten to a power below the normal range is
+        // subnormal itself, which the product need not be: there the exact
+        // integer result only gets its exponent.
+        if (shift < zqm_ctx.emin) {
+            const decDouble r = zqm_dec_from_zq_double_64(result);
+            const decDouble by = zqm_dec_from_zq_double_64(zqm_zq_double_64_from_lint(shift));
+            decDouble scaled;
+            decDoubleScaleB(&scaled, &r, &by, &zqm_ctx);
+            result = zqm_zq_double_64_from_dec(scaled);
+        } else {
+            result = zqm_mul(result, zqm_pow(zqm_k_10, zqm_zq_double_64_from_lint(shift)));
+        }
     }
     zqm_check_status();
     return result;

@@ -2,6 +2,7 @@
 // the mapping of the library's status conditions to calculator error codes.
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 #include "number/decimal.h"
 
@@ -95,7 +96,7 @@ const char *zqm_get_version() { return decDoubleVersion(); }
 
 int64_t zqm_init() {
     decContextZeroStatus(&zqm_ctx);
-    zqm_ld_inf = 1.0L / 0.0L;
+    zqm_ld_inf = std::numeric_limits<long double>::infinity();
 
     // The 16-digit test value converts exactly even before the context has
     // its settings, which is why this may run first.

@@ -93,7 +93,8 @@ int64_t zqm_lint_from_zq_double_64(zq_double_64 value);
 // large for that text are read from exponent form instead.
 zq_double_64 zqm_zq_double_64_from_double(double d);
 zq_double_64 zqm_zq_double_64_from_ldouble(long double ld);
-// The scientific text read by atof and strtold: the nearest binary value.
+// The scientific text read by atof and strtold: the nearest binary value;
+// every NaN, signalling ones too, becomes a NaN.
 double zqm_double_from_zq_double_64(zq_double_64 value);
 long double zqm_ldouble_from_zq_double_64(zq_double_64 value);
 

@@ -2,6 +2,7 @@
 // the number layer in a fixed order, so that results round exactly alike.
 #include "state/conversions.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -98,7 +99,8 @@ int64_t zq_tm_to_julian_day(const std::tm& record) {
 
 zq_double_64 zq_julian_day_to_date(zq_double_64 v) {
   const int64_t j = zqm_lint_from_zq_double_64(v);
-  if (j > zq_day_number_limit || j < -zq_day_number_limit) {
+  // The infinities and NaN have no integer part; their 0 would give a date.
+  if (!std::isfinite(zqm_double_from_zq_double_64(v)) || j > zq_day_number_limit || j < -zq_day_number_limit) {
     zqm_set_error(ERR_DATA);
     return zqm_k_0;
   }

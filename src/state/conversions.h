@@ -21,7 +21,8 @@ void zq_date_to_tm(std::tm& record, zq_double_64 v);
 // The Julian day number of a date record, proleptic Gregorian calendar.
 int64_t zq_tm_to_julian_day(const std::tm& record);
 // A day number back to a date value in the current date order. A day number
-// beyond the 64-bit arithmetic's reach leaves ERR_DATA pending.
+// beyond the 64-bit arithmetic's reach, an infinity or a NaN leaves ERR_DATA
+// pending.
 zq_double_64 zq_julian_day_to_date(zq_double_64 v);
 // HH.MMSSmmm of a local time record and its milliseconds.
 zq_double_64 zq_tm_to_time_value(const std::tm& record, int64_t ms);

@@ -10,6 +10,9 @@
 #include "state/modes.h"
 #include "state/registers.h"
 
+// decDoubleToBCD fills exactly this many digits.
+static_assert(zq_bcd_digits == zqm_coefficient_digits);
+
 namespace {
 
 // The longest number text ("-1,234,567,890,123,456." or
@@ -206,7 +209,7 @@ void zq_format_digits(char *out, int64_t size, const zq_bcd &digits, int32_t x, 
 
 void zq_reg_format_value(int64_t index, char *out, int64_t size) {
   const zq_cell_index cell = zq_reg_check_index(index);
-  if (cell < CELL_L || cell > CELL_LAST) {
+  if (cell == zq_no_cell) {
     zq_copy_text(out, size, "");
     return;
   }

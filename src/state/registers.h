@@ -40,8 +40,8 @@ extern uint8_t zq_temp_type;
 // 1: the next lift moves the stack; 0 (after clx): it only sets this back to 1.
 extern uint8_t zq_lift;
 
-// Buffer that zq_reg_format_name needs: "999:" and its NUL.
-constexpr int zq_cell_name_size = 8;
+// Buffer that zq_reg_format_name needs: the longest name, "999:", and its NUL.
+constexpr int zq_cell_name_size = 6;
 
 // Text in a cell: up to 8 characters, first in the lowest byte, NUL-padded.
 constexpr int zq_cell_text_chars = 8;

@@ -88,6 +88,48 @@ TEST_F(CommandsArith, ClxStoresTheAllZeroWordAndStopsTheNextLift) {
   EXPECT_EQ(zq_lift, 1);
 }
 
+TEST_F(CommandsArith, StackMovesCarryEveryTag) {
+  const uint64_t text = zq_cell_pack_text("ABC", 3);
+  const uint64_t flags = uint64_t{1} << 63;
+  auto load = [&] {
+    zq_reg_set(CELL_X, text, REG_ALPHA);
+    zq_reg_set(CELL_Y, flags, REG_FLAGS);
+    zq_reg_set(CELL_Z, num("3"), REG_HMS);
+    zq_reg_set(CELL_T, num("4"), REG_NUMBER);
+  };
+  auto expect = [](const uint8_t (&tags)[4]) {
+    for (zq_cell_index i = 0; i < 4; ++i) EXPECT_EQ(zq_reg_types[CELL_X + i], tags[i]) << "cell " << CELL_X + i;
+  };
+
+  load();
+  zq_cmd_rup();
+  expect({REG_NUMBER, REG_ALPHA, REG_FLAGS, REG_HMS});
+  EXPECT_EQ(zq_regs[CELL_Y], text);
+  zq_cmd_rdn();
+  expect({REG_ALPHA, REG_FLAGS, REG_HMS, REG_NUMBER});
+  zq_cmd_rdn();
+  expect({REG_FLAGS, REG_HMS, REG_NUMBER, REG_ALPHA});
+  EXPECT_EQ(zq_regs[CELL_T], text);
+  zq_cmd_rup();
+  zq_cmd_x_swap_y();
+  expect({REG_FLAGS, REG_ALPHA, REG_HMS, REG_NUMBER});
+  EXPECT_EQ(zq_regs[CELL_X], flags);
+
+  // lastx pushes LASTX with its tag; only dropl of the moves writes LASTX.
+  load();
+  zq_reg_set_number(CELL_L, num("9"));
+  zq_cmd_drop();
+  EXPECT_EQ(cell_text(CELL_L), "9");
+  expect({REG_FLAGS, REG_HMS, REG_NUMBER, REG_NUMBER});
+  load();
+  zq_cmd_dropl();
+  EXPECT_EQ(zq_regs[CELL_L], text);
+  EXPECT_EQ(zq_reg_types[CELL_L], REG_ALPHA);
+  zq_cmd_lastx();
+  expect({REG_ALPHA, REG_FLAGS, REG_HMS, REG_NUMBER});
+  EXPECT_EQ(zq_regs[CELL_X], text);
+}
+
 TEST_F(CommandsArith, RawOneOperandRowsKeepTheTagOfX) {
   void (*const raw[])() = {zq_cmd_ln,  zq_cmd_x_pow_2, zq_cmd_int,     zq_cmd_sqrt, zq_cmd_abs,
                            zq_cmd_frc, zq_cmd_fact,    zq_cmd_log,     zq_cmd_sin,  zq_cmd_atan,
@@ -149,6 +191,20 @@ TEST_F(CommandsArith, AFailureChangesNoCell) {
   }
 }
 
+TEST_F(CommandsArith, FlagTwentyFiveSwallowsTheReportButStillRefuses) {
+  stack("1", REG_NUMBER, "0", REG_NUMBER);
+  zq_reg_set_number(CELL_L, num("9"));
+  zq_flag_set(FLAG_IGNORE_ERROR);
+  testing::internal::CaptureStdout();
+  zq_cmd_div();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_FALSE(zq_flag_test(FLAG_IGNORE_ERROR));
+  EXPECT_EQ(zq_last_error, ERR_DATA);
+  EXPECT_EQ(cell_text(CELL_X), "0");
+  EXPECT_EQ(cell_text(CELL_Y), "1");
+  EXPECT_EQ(cell_text(CELL_L), "9");
+}
+
 TEST_F(CommandsArith, SignOfTextAndFlagData) {
   zq_reg_set(CELL_X, 0x434241, REG_ALPHA);
   zq_cmd_sign();
@@ -196,6 +252,13 @@ TEST_F(CommandsArith, NumberStepPushesTheWordsAfterIt) {
   EXPECT_EQ(cell_text(CELL_Y), "7");
   EXPECT_TRUE(zq_flag_test(FLAG_NUM_INPUT));
   std::memset(zq_prog + 11, 0, 2 * sizeof zq_prog[0]);
+
+  // A step at the last word has its number words outside memory: they read
+  // as 0 and nothing is read past the end.
+  zq_mode = MODE_RUN;
+  pc = zq_prog_size - 1;
+  zq_cmd_nbr();
+  EXPECT_EQ(zq_regs[CELL_X], 0u);
   pc = 1;
 }
 

@@ -104,10 +104,10 @@ TEST_F(ExecutorTest, FailedChecksReportTheLastFailure) {
        "Expecting Number Found Flags data.\n\nFLAG DATA\n", ERR_FLAG_DATA},
       {"st+ 05", [] { set_alpha_cell(CELL_R00 + 5); },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      // fix, sci, eng and cat: the register read through "ind" points on.
-      {"fix ind 05", [] { zq_reg_set_number(CELL_R00 + 5, number(3)); set_alpha_cell(CELL_R00 + 3); },
+      // fix, sci, eng and cat through "ind": the named register is the count.
+      {"fix ind 05", [] { set_alpha_cell(CELL_R00 + 5); },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"sci ind x", [] { zq_reg_set_number(CELL_X, number(9)); set_alpha_cell(CELL_R00 + 9); },
+      {"sci ind x", [] { zq_reg_set(CELL_X, 0, REG_FLAGS); },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
       {"eng ind 2000", [] {},
        "NONEXISTENT\nExpecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
@@ -144,6 +144,8 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
       {"sto ind x", [] { zq_reg_set_number(CELL_X, number(-3)); }, "", 0},
       // A digit count given directly is not looked at.
       {"fix 05", [] { set_alpha_cell(CELL_R00 + 5); }, "", 0},
+      // Nor is the register that a count read through "ind" would name.
+      {"fix ind 05", [] { zq_reg_set_number(CELL_R00 + 5, number(3)); set_alpha_cell(CELL_R00 + 3); }, "", 0},
       {"+", [] { zq_reg_set_number(CELL_X, number(2)); zq_reg_set_number(CELL_Y, number(3)); }, "", 0},
   };
   for (const check_case& c : cases) {
@@ -163,6 +165,13 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
   zq_reg_set_number(CELL_Y, number(3));
   output_of("+");
   EXPECT_EQ(zq_regs[CELL_X], number(5));
+
+  reset_interp_state(MODE_IMMEDIATE);
+  zq_reg_set_number(CELL_R00 + 5, number(3));
+  set_alpha_cell(CELL_R00 + 3);
+  zq_digits = 9;
+  output_of("sci ind 05");
+  EXPECT_EQ(zq_digits, 3);
 }
 
 TEST_F(ExecutorTest, FlagTwentyFiveSilencesAFailedCheck) {
@@ -257,6 +266,17 @@ TEST_F(ExecutorTest, WordNamingNoRowIsNeverDispatched) {
     EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
     EXPECT_EQ(pc, outside);
   }
+}
+
+TEST_F(ExecutorTest, WordsPastTheFinalEndAreNeverRun) {
+  record("clx", MODE_IMMEDIATE);  // the final END at word 2
+  zq_prog[3] = zq_instr_pack({row_of("sin"), 0, 0});  // left over from a longer program
+  zq_reg_set(CELL_X, 0, REG_FLAGS);
+  pc = 3;
+  EXPECT_EQ(run_one_step(), "") << "sin and its check do not run";
+  EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
+  EXPECT_EQ(pc, 3);
+  EXPECT_EQ(zq_reg_types[CELL_X], REG_FLAGS);
 }
 
 TEST_F(ExecutorTest, ErrorStopDiscardsTheNextCommand) {

@@ -1,11 +1,65 @@
-// The interrupt flag that the run loop polls between steps.
+// The command-line options and the interrupt flag that the run loop polls
+// between steps.
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <initializer_list>
 
 #include "interp/main_loop.h"
+#include "interp/parser.h"
+#include "interp/program.h"
+#include "state/alpha.h"
 
 namespace {
+
+// Applies the options as main does, after the program name.
+void apply(std::initializer_list<const char*> args) {
+  static char storage[8][64];
+  char* argv[9];
+  int argc = 0;
+  argv[argc++] = std::strcpy(storage[0], "zq17");
+  for (const char* arg : args) {
+    argv[argc] = std::strcpy(storage[argc], arg);
+    ++argc;
+  }
+  argv[argc] = nullptr;
+  zq_apply_options(argc, argv);
+}
+
+class MainLoopOptions : public testing::Test {
+ protected:
+  void SetUp() override { clear(); }
+  void TearDown() override { clear(); }
+
+  static void clear() {
+    zq_restored = 0;
+    zq_autorun = 0;
+    pc = 1;
+    std::memset(zq_text, 0, sizeof zq_text);
+    std::memset(zq_alpha, 0, sizeof zq_alpha);
+  }
+};
+
+TEST_F(MainLoopOptions, FilesAreTakenInTheirOrder) {
+  zq_alpha[0] = 'A';
+  pc = 7;
+  apply({"name", "-R", "state.mem", "-Ixyz", "-lrest", "prog.txt"});
+  EXPECT_EQ(zq_restored, 1) << "-r counts as a restore whatever its read gave";
+  EXPECT_EQ(zq_autorun, 0);
+  EXPECT_STREQ(zq_text, "prog.txt");
+  EXPECT_EQ(pc, 1);
+  for (const char c : zq_alpha) EXPECT_EQ(c, '\0');
+}
+
+TEST_F(MainLoopOptions, AutorunSkipsTheWelcome) {
+  apply({"-X", "prog.txt"});
+  EXPECT_EQ(zq_autorun, 1);
+  EXPECT_EQ(zq_restored, 0);
+  testing::internal::CaptureStdout();
+  zq_welcome();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
 
 TEST(MainLoopInterrupt, OnlySetsAFlagWhileInstalled) {
   zq_sigint_flag = 1;

@@ -260,6 +260,18 @@ TEST_F(NumberConvert, ToDoubleIsTheNearest) {
     EXPECT_TRUE(std::isnan(zqm_double_from_zq_double_64(num("NaN"))));
 }
 
+// libc reads no signalling NaN; as the text "sNaN" it would come back as 0.
+TEST_F(NumberConvert, SignallingNaNBecomesABinaryNaN) {
+    for (const char *in : {"sNaN", "-sNaN", "sNaN123"}) {
+        const double d = zqm_double_from_zq_double_64(num(in));
+        const long double ld = zqm_ldouble_from_zq_double_64(num(in));
+        EXPECT_TRUE(std::isnan(d)) << in;
+        EXPECT_TRUE(std::isnan(ld)) << in;
+        EXPECT_EQ(std::signbit(d), in[0] == '-') << in;
+        EXPECT_EQ(std::signbit(ld), in[0] == '-') << in;
+    }
+}
+
 TEST_F(NumberConvert, FromLongDoubleWithSeventyDecimals) {
     const zq_double_64 half = zqm_zq_double_64_from_ldouble(0.5L);
     EXPECT_EQ(text_of(half), "0.5000000000000000");

@@ -29,6 +29,11 @@ TEST_F(NumberMod, FlooredResults) {
         {"-1E+20", "-7", "-2", ERR_NONE},
         {"1.5E+10", "0.7", "0.4", ERR_NONE},
         {"1E+384", "1", "0", ERR_NONE},
+        // A divisor exponent below the normal range: no subnormal power of ten
+        // stands between the operands and a normal (or exact subnormal) result.
+        {"5.5E-383", "9.999999999999999E-383", "5.500000000000000E-383", ERR_NONE},
+        {"-5.5E-383", "9.999999999999999E-383", "4.499999999999999E-383", ERR_NONE},
+        {"2E-383", "-3E-398", "-1E-398", ERR_NONE},
         // The library way.
         {"7.5", "2", "1.5", ERR_NONE},
         {"7", "-3", "-2", ERR_NONE},
@@ -50,7 +55,9 @@ TEST_F(NumberMod, FlooredResults) {
         const zq_double_64 y = num(c.y);
         const zq_double_64 x = num(c.x);
         zqm_take_error();
+        testing::internal::CaptureStdout();
         EXPECT_EQ(text_of(zqm_mod(y, x)), c.result) << c.y << " mod " << c.x;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.y << " mod " << c.x;
         EXPECT_EQ(zqm_take_error(), c.code) << c.y << " mod " << c.x;
     }
 }

@@ -116,10 +116,15 @@ TEST_F(NumberTrig, NaNResultsPrintAndLeaveDataError) {
         EXPECT_EQ(zqm_take_error(), ERR_DATA) << c.x;
     }
     for (const Function &f : functions) {
-        testing::internal::CaptureStdout();
-        f.decimal(num("NaN"));
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "NE_NAN\n") << f.name;
-        EXPECT_EQ(zqm_take_error(), ERR_DATA) << f.name;
+        for (const char *nan : {"NaN", "-NaN", "sNaN"}) {
+            const zq_double_64 x = num(nan);
+            zqm_take_error();
+            testing::internal::CaptureStdout();
+            const decDouble r = zqm_dec_from_zq_double_64(f.decimal(x));
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), "NE_NAN\n") << f.name << " " << nan;
+            EXPECT_TRUE(decDoubleIsNaN(&r)) << f.name << " " << nan;
+            EXPECT_EQ(zqm_take_error(), ERR_DATA) << f.name << " " << nan;
+        }
     }
 }
 

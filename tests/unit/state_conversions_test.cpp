@@ -103,6 +103,14 @@ TEST_F(StateConversions, DayNumbers) {
     EXPECT_EQ(record.tm_hour, 0);
     EXPECT_EQ(zq_tm_to_julian_day(record), c.day_number) << c.date;
   }
+  // No 32-bit integer: every field 0, and the invalid operation left in the
+  // context becomes ERR_DATA at the next checked operation.
+  std::tm record{};
+  record.tm_mday = 9;
+  zq_date_to_tm(record, quiet_num("2147.483648"));
+  EXPECT_EQ(record.tm_mday + record.tm_mon + record.tm_year, 0);
+  zqm_add(zqm_k_0, zqm_k_0);
+  EXPECT_EQ(zqm_take_error(), ERR_DATA);
 }
 
 TEST_F(StateConversions, DayNumberToDate) {
@@ -121,8 +129,11 @@ TEST_F(StateConversions, DayNumberToDate) {
     EXPECT_TRUE(same_value(zq_julian_day_to_date(num(c.day_number)), c.date)) << c.day_number;
   }
   // Far beyond any calendar: refused instead of overflowing the integer steps.
-  zq_julian_day_to_date(num("1e30"));
-  EXPECT_EQ(zqm_take_error(), ERR_DATA);
+  // So are the values without an integer part (ln 0 leaves -Infinity in X).
+  for (const char* bad : {"1e30", "-1e30", "Infinity", "-Infinity", "NaN"}) {
+    EXPECT_EQ(zq_julian_day_to_date(quiet_num(bad)), zqm_k_0) << bad;
+    EXPECT_EQ(zqm_take_error(), ERR_DATA) << bad;
+  }
 }
 
 TEST_F(StateConversions, TimeOfDay) {
