@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/program.h"
 #include "state/alpha.h"
 #include "state/display.h"
 #include "state/errors.h"
@@ -147,6 +148,7 @@ void zq_cmd_aview() {
 
 void zq_cmd_prompt() {
   zq_cmd_aview();
+  zq_cmd_stop();
   zq_suppress_display = 1;
 }
 

@@ -71,9 +71,6 @@ void zq_cmd_exit() { zq_quit = 1; }
 void zq_cmd_size() {}
 void zq_cmd_psize() {}
 
-// Accepted so that programs using it load and run; it has no effect here.
-void zq_cmd_cld() {}
-
 void zq_cmd_size_q() {
   zq_stack_lift();
   zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(zq_data_register_count));

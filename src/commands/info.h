@@ -21,4 +21,3 @@ void zq_cmd_exit();
 void zq_cmd_size();
 void zq_cmd_psize();
 void zq_cmd_size_q();
-void zq_cmd_cld();

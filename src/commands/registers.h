@@ -1,6 +1,25 @@
-// Register commands and number entry: nbr pushes every typed or stored
-// number; the digit rows of the keyboard do nothing.
+// Register commands and number entry: moving values between the stack and
+// the data registers, block moves and clears, the last error code, nbr
+// (which pushes every typed or stored number) and the digit rows of the
+// keyboard, which do nothing.
 #pragma once
+
+void zq_cmd_sto();
+void zq_cmd_st_plus();
+void zq_cmd_st_minus();
+void zq_cmd_st_mul();
+void zq_cmd_st_div();
+void zq_cmd_rcl();
+void zq_cmd_x_swap();
+void zq_cmd_asto();
+void zq_cmd_astol();
+void zq_cmd_regmove();
+void zq_cmd_regswap();
+void zq_cmd_clst();
+void zq_cmd_clrg();
+void zq_cmd_clrgx();
+void zq_cmd_errno();
+void zq_cmd_clerr();
 
 void zq_cmd_nbr();
 

@@ -4,9 +4,12 @@
 
 #include <cstdio>
 
+#include "commands/stats.h"
 #include "interp/command_table.h"
 #include "interp/init.h"
 #include "interp/instr.h"
+#include "interp/listing.h"
+#include "interp/navigation.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
@@ -21,11 +24,9 @@ int64_t zq_xail = 0;
 int64_t zq_skip_pending = 0;
 int64_t zq_ret[zq_ret_size];
 int64_t zq_ret_depth = 0;
-int64_t zq_stat_base = zq_stat_base_initial;
 
 namespace {
 
-constexpr int zq_stat_register_count = 6;
 constexpr int64_t zq_last_word = zq_prog_size - 1;
 
 // A missing cell (after the index check) counts as not numeric, unread.
@@ -100,7 +101,7 @@ void zq_execute_step() {
     zq_stop_run();
     return;
   }
-  // The program-step trace line comes with the listing.
+  if (zq_trace) zq_print_program_line(zq_address_to_line(pc), pc, LIST_NORMAL, nullptr);
   if (!zq_xail) {
     const zq_instr word = zq_instr_unpack(zq_prog[pc]);
     zq_decoded.cmd = word.cmd;

@@ -32,11 +32,6 @@ constexpr int64_t zq_ret_size = 64;
 extern int64_t zq_ret[zq_ret_size];
 extern int64_t zq_ret_depth;
 
-// Cell of the first of the six statistics registers (17 is R11), which the
-// statistics check reads; its commands come later.
-constexpr int64_t zq_stat_base_initial = 17;
-extern int64_t zq_stat_base;
-
 void zq_execute();
 int zq_check_operands(uint8_t& found, uint8_t& expected);
 void zq_type_error(uint8_t found, uint8_t expected);

@@ -5,13 +5,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/alpha.h"
 #include "commands/display.h"
 #include "commands/info.h"
+#include "commands/registers.h"
+#include "commands/stats.h"
+#include "files/paths.h"
 #include "interp/executor.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
-#include "state/alpha.h"
 #include "state/errors.h"
 #include "state/flags.h"
 #include "state/modes.h"
@@ -29,12 +32,6 @@ constexpr uint64_t zq_digit_flags_mask = uint64_t{0xf} << FLAG_DIGITS;
 // The flags that start set besides the digit count.
 constexpr int zq_initial_flags[] = {FLAG_AUDIO, FLAG_RADIX_POINT, FLAG_GROUPING,
                                     FLAG_FIX,   FLAG_NO_SAVE,     FLAG_SHOW_STACK};
-
-void zq_clear_registers() {
-  for (zq_cell_index cell = CELL_R00; cell < zq_cell_count; ++cell) zq_reg_clear(cell);
-  for (zq_cell_index cell = CELL_X; cell <= CELL_T; ++cell) zq_reg_clear(cell);
-  zq_reg_clear(CELL_L);
-}
 
 }  // namespace
 
@@ -61,6 +58,7 @@ namespace {
 // Leaves zq_mode alone: at process start it is MODE_RECORD until main selects
 // MODE_IMMEDIATE, and "clall" typed at the prompt stays immediate.
 void zq_init_state(bool clear_program_memory) {
+  zq_path_style = PATH_STYLE_SLASH;
   zq_flags = 0;
   zq_angle = ANGLE_DEG;
   zq_trace = 0;
@@ -85,9 +83,12 @@ void zq_init_state(bool clear_program_memory) {
     zq_cmd_exit();
   }
 
-  zq_clear_registers();
+  zq_cmd_clrg();
+  zq_cmd_clst();
+  zq_reg_clear(CELL_L);
   if (clear_program_memory) zq_clear_program_memory();
-  std::memset(zq_alpha, 0, sizeof zq_alpha);
+  std::memset(zq_path, 0, sizeof zq_path);
+  zq_cmd_cla();
   zq_put_final_end(1);
   zq_advance = ADV_NEXT;
   zq_reset_decoded();

@@ -1,6 +1,248 @@
-// The global label catalogue: the names of the global labels in memory
-// order, for the USER-mode shortcut and the label catalogue.
+// Labels: the chain relink and catalogue, global labels found along the
+// chain, local labels in one program, jump destinations and their caches.
 #include "interp/labels.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "interp/command_table.h"
+#include "interp/executor.h"
+#include "interp/init.h"
+#include "interp/navigation.h"
+#include "interp/parser.h"
+#include "interp/program.h"
+#include "number/number.h"
+#include "state/errors.h"
+#include "state/flags.h"
+#include "state/registers.h"
 
 char zq_labels[zq_label_capacity][zq_label_name_size];
 int64_t zq_label_count = 0;
+uint8_t zq_xeq_push = 1;
+
+namespace {
+
+// Indirect label numbers and register numbers end here.
+constexpr int64_t zq_last_register = 999;
+constexpr int zq_name_word_chars = 4;
+
+bool zq_is_end(const zq_instr& in) { return in.cmd == zq_idx_end; }
+bool zq_is_global_label(const zq_instr& in) { return in.cmd == zq_idx_lbl && (in.opt & OPT_STR); }
+bool zq_is_jump(const zq_instr& in) { return in.cmd == zq_idx_gto || in.cmd == zq_idx_xeq; }
+
+// The local label with the given option bit and add, in the program that
+// holds pc, from its line 1 to its END; 0 when there is none.
+int64_t zq_find_local_label(uint8_t kind, int64_t add) {
+  // The bound ends the walk also where damaged memory would jump past the final END.
+  for (int64_t a = zq_line_to_address(1); a <= zq_final_end; a += zq_pc_inc(a)) {
+    const zq_instr in = zq_step_at(a);
+    if (zq_is_end(in)) break;
+    if (in.cmd == zq_idx_lbl && (in.opt & kind) && in.add == add) return a;
+  }
+  return 0;
+}
+
+void zq_show_not_allowed_target() {
+  zq_show_message(MSG_TEXT, "NONEXISTENT: Not allowed indirect target type or value.", nullptr);
+}
+
+// The destination named by the register that cell points through.
+int64_t zq_find_indirect_target(zq_cell_index cell) {
+  const uint64_t value = zq_regs[cell];
+  switch (zq_reg_types[cell]) {
+    case REG_NUMBER: {
+      zqm_take_error();
+      const int64_t n = zqm_int_from_zq_double_64(zqm_int(value));
+      // An integer part outside 32 bits reads as 0; its status is dropped here.
+      zqm_take_error();
+      if (n > zq_last_register) {
+        zq_show_not_allowed_target();
+        return 0;
+      }
+      return zq_find_numeric_label(n);
+    }
+    case REG_ALPHA: {
+      const int first = static_cast<unsigned char>(value);
+      const int second = static_cast<unsigned char>(value >> 8);
+      if (zq_is_local_label_char(first) && second == 0) return zq_find_char_label(first);
+      return zq_find_string_label(static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32));
+    }
+    default:
+      zq_show_not_allowed_target();
+      return 0;
+  }
+}
+
+}  // namespace
+
+void zq_link_labels() {
+  int64_t previous = 1;
+  bool first = true;
+  for (int64_t a = 1; a < zq_final_end; a = zq_walk_next(a)) {
+    zq_instr in = zq_step_at(a);
+    if (!zq_is_end(in) && !zq_is_global_label(in)) continue;
+    if (first) {
+      in.add = 1;
+      in.opt |= OPT_CHAIN_HEAD;
+      first = false;
+    } else {
+      in.add = static_cast<uint16_t>(previous);
+    }
+    zq_prog[a] = zq_instr_pack(in);
+    previous = a;
+  }
+  zq_instr final_end = zq_step_at(zq_final_end);
+  final_end.add = static_cast<uint16_t>(previous);
+  zq_prog[zq_final_end] = zq_instr_pack(final_end);
+
+  int64_t count = 0;
+  for (int64_t a = 1; a < zq_final_end && count < zq_label_capacity; a = zq_walk_next(a)) {
+    if (!zq_is_global_label(zq_step_at(a))) continue;
+    char name[zq_step_name_size + 1];
+    zq_step_name(a + 1, name);
+    std::memset(zq_labels[count], 0, zq_label_name_size);
+    std::memcpy(zq_labels[count], name, std::strlen(name));
+    ++count;
+  }
+  zq_label_count = count;
+}
+
+void zq_pack_name(const char* name, uint32_t& word0, uint32_t& word1) {
+  uint32_t words[2] = {0, 0};
+  for (int i = 0; i < zq_step_name_size && name[i] != '\0'; ++i) {
+    words[i / zq_name_word_chars] |= uint32_t{static_cast<unsigned char>(name[i])}
+                                     << (8 * (i % zq_name_word_chars));
+  }
+  word0 = words[0];
+  word1 = words[1];
+}
+
+int64_t zq_find_string_label(uint32_t word0, uint32_t word1) {
+  if (zq_final_end == 1) {
+    zq_report_error(ERR_NONEXISTENT);
+    return 1;
+  }
+  for (int64_t a = zq_chain_last(); a != 0; a = zq_chain_next(a)) {
+    if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1) return a;
+  }
+  char name[zq_step_name_size + 1] = {};
+  for (int i = 0; i < zq_step_name_size; ++i) {
+    const uint32_t word = i < zq_name_word_chars ? word0 : word1;
+    name[i] = static_cast<char>(word >> (8 * (i % zq_name_word_chars)));
+  }
+  std::printf("NONEXISTENT: String Label %s not found.\n", name);
+  return 0;
+}
+
+int64_t zq_find_global_label(const char* name) {
+  uint32_t word0 = 0;
+  uint32_t word1 = 0;
+  zq_pack_name(name, word0, word1);
+  return zq_find_string_label(word0, word1);
+}
+
+int64_t zq_find_numeric_label(int64_t n) {
+  if (zq_final_end == 1) {
+    if (!zq_flag_test(FLAG_IGNORE_ERROR)) zq_show_message(MSG_TEXT, "No program resident in memory.", nullptr);
+    zq_report_error(ERR_NONEXISTENT);
+    return 1;
+  }
+  const int64_t address = zq_find_local_label(OPT_NUM, n);
+  if (address == 0 && !zq_flag_test(FLAG_IGNORE_ERROR)) {
+    std::printf("Numeric Label %d not found.\n", static_cast<int>(n));
+  }
+  return address;
+}
+
+int64_t zq_find_char_label(int c) {
+  if (zq_final_end == 1) {
+    zq_show_message(MSG_TEXT, "NONEXISTENT: No program resident in memory.", nullptr);
+    return 1;
+  }
+  const int64_t address = zq_find_local_label(OPT_CHAR, c);
+  if (address == 0) {
+    const char character = static_cast<char>(c);
+    zq_show_message(MSG_CHAR, "NONEXISTENT: Character Label not found.", &character);
+  }
+  return address;
+}
+
+int64_t zq_find_branch_target() {
+  const uint8_t opt = zq_decoded.opt;
+  const uint16_t add = zq_decoded.add;
+  if (!(opt & OPT_IND)) {
+    if (opt & OPT_STR) {
+      // A step of a running program keeps its name after dest_adr; a typed
+      // command, or one of an xail line, has it in zq_text.
+      if (zq_mode == MODE_RUN && !zq_xail) return zq_find_string_label(zq_prog_word(pc + 2), zq_prog_word(pc + 3));
+      return zq_find_global_label(zq_text);
+    }
+    if (opt & OPT_NUM) return zq_find_numeric_label(add);
+    if (opt & OPT_CHAR) return zq_find_char_label(add & 0xff);
+    return 0;
+  }
+  if (add > zq_last_register) {
+    zq_show_message(MSG_TEXT, "NONEXISTENT: Not allowed indirect value.", nullptr);
+    return 0;
+  }
+  const zq_cell_index cell = zq_reg_check_index(add + ((opt & OPT_NUM) ? CELL_R00 : 0));
+  if (cell == zq_no_cell) return 0;
+  return zq_find_indirect_target(cell);
+}
+
+void zq_report_missing_target() {
+  const bool swallowed = zq_flag_test(FLAG_IGNORE_ERROR);
+  zq_report_error(ERR_NONEXISTENT);
+  if (!swallowed) {
+    zq_mode = MODE_IMMEDIATE;
+    zq_ret_depth = 0;
+  }
+}
+
+void zq_close_last_program() {
+  if (zq_final_end == 1) return;
+  if (zq_address_to_line(zq_final_end) < 2) {
+    std::puts("line_no is zero");
+    return;
+  }
+  // Recorded memory ends at word 65534 at most; only a damaged state file
+  // puts the final END on the last word, where no word follows it.
+  if (zq_final_end >= zq_prog_size - 1) {
+    std::puts("Out of memory! Error 4.");
+    return;
+  }
+  zq_prog[zq_final_end] = zq_instr_pack({zq_idx_end, 0, 0});
+  zq_put_final_end(zq_final_end + 1);
+}
+
+void zq_resolve_jumps() {
+  // The pass runs each jump step itself, also when a load was started from
+  // an xail line, and leaves the advance and the pending returns of a
+  // running program as it found them.
+  const int64_t xail = zq_xail;
+  const uint8_t advance = zq_advance;
+  const int64_t depth = zq_ret_depth;
+  zq_xail = 0;
+  for (int64_t a = 1; a < zq_final_end; a = zq_walk_next(a)) {
+    const zq_instr in = zq_step_at(a);
+    if (!zq_is_jump(in) || (in.opt & OPT_IND)) continue;
+    pc = a;
+    zq_mode = MODE_RUN;
+    const uint8_t trace = zq_trace;
+    zq_trace = 0;
+    zq_xeq_push = 0;
+    zq_execute();
+    zq_xeq_push = 1;
+    zq_trace = trace;
+    zq_mode = MODE_IMMEDIATE;
+  }
+  zq_xail = xail;
+  zq_advance = advance;
+  zq_ret_depth = depth;
+}
+
+void zq_clear_jump_caches_from(int64_t address) {
+  for (int64_t a = 1; a < zq_final_end; a = zq_walk_next(a)) {
+    if (zq_is_jump(zq_step_at(a)) && zq_prog[a + 1] >= address) zq_prog[a + 1] = 0;
+  }
+}

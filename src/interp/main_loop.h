@@ -32,10 +32,6 @@ void zq_sigint_install();
 void zq_sigint_restore();
 int zq_sigint_take();
 
-// ---- Stand-ins until the state-file and program-file layer exists ----
-// They take the name from zq_text. Reading reports failure (0) and changes
-// nothing; writing and loading do nothing.
-constexpr uint64_t MEM_ALL = 7;
-int64_t zq_read_state_file(uint64_t mask);
-void zq_write_state_file(uint64_t mask);
+// ---- Stand-in until the program-file loader exists ----
+// It takes the name from zq_text and does nothing.
 void zq_load_program_file(int64_t address);

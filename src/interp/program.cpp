@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "commands/program.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/parser.h"
@@ -145,9 +146,8 @@ int64_t zq_pc_inc(int64_t address) {
   if (length > 0) return length;
   std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n", zq_get_command_type(zq_row_type(in.cmd)),
               static_cast<int>(address));
-  // Stops a run as the stop command does; the caller moves on by one word.
-  zq_mode = MODE_IMMEDIATE;
-  zq_xail = 0;
+  // A step of unknown length ends a run; the caller moves on by one word.
+  zq_cmd_stop();
   return 1;
 }
 

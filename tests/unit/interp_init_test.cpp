@@ -8,6 +8,7 @@
 #include "commands/display.h"
 #include "commands/info.h"
 #include "commands/modes.h"
+#include "commands/stats.h"
 #include "interp/executor.h"
 #include "interp/init.h"
 #include "interp/instr.h"

@@ -309,11 +309,10 @@ TEST_F(ParserTest, UserModeRunsAGlobalLabelByName) {
   zq_label_count = 2;
   zq_flag_set(FLAG_USER);
 
+  // The trace line shows the command as decoded: xeq with the name alone,
+  // no number. (Afterwards xeq has run, so zq_decoded no longer holds it.)
   std::string out = output_of({"AB"});
   EXPECT_EQ(out.substr(0, 7), "xeq AB\n");
-  EXPECT_EQ(zq_decoded.cmd, row_of("xeq"));
-  EXPECT_EQ(zq_decoded.opt, OPT_STR);
-  EXPECT_EQ(zq_decoded.add, 0);
 
   out = output_of({"12"});
   EXPECT_EQ(out.substr(0, 7), "xeq 12\n") << "before the number test";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/display.h"
+#include "commands/stats.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"

@@ -1,0 +1,185 @@
+// Conversion commands. Every result is stored raw: only the value is written
+// and the cell keeps the numeric tag it has. All but dec and oct compute
+// between two takes of the pending number error and change nothing when the
+// second take finds one.
+#include "commands/convert.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "commands/stack.h"
+#include "interp/parser.h"
+#include "number/number.h"
+#include "state/conversions.h"
+#include "state/display.h"
+#include "state/errors.h"
+#include "state/flags.h"
+#include "state/modes.h"
+#include "state/registers.h"
+
+namespace {
+
+using zq_fn_of_x = zq_double_64 (*)(zq_double_64 x);
+using zq_fn_of_x_y = zq_double_64 (*)(zq_double_64 x, zq_double_64 y);
+
+void zq_set_raw(zq_cell_index cell, zq_double_64 value) { zq_reg_set(cell, value, zq_reg_types[cell]); }
+
+// LASTX := X, then X := r.
+void zq_replace_x(zq_double_64 r) {
+  zq_reg_copy(CELL_X, CELL_L);
+  zq_set_raw(CELL_X, r);
+}
+
+// The verdict of the number layer on the computation just made; any class
+// of failure is reported as DATA ERROR.
+bool zq_computation_failed() {
+  if (zqm_take_error() == ERR_NONE) return false;
+  zq_report_error(ERR_DATA);
+  return true;
+}
+
+// One operand: LASTX := X, X := f(X).
+void zq_one(zq_fn_of_x f) {
+  zqm_take_error();
+  const zq_double_64 r = f(zq_regs[CELL_X]);
+  if (zq_computation_failed()) return;
+  zq_replace_x(r);
+}
+
+// Two operands: the drop saves X in LASTX, then X := f(X, Y).
+void zq_two(zq_fn_of_x_y f) {
+  zqm_take_error();
+  const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
+  if (zq_computation_failed()) return;
+  zq_stack_drop_lastx();
+  zq_set_raw(CELL_X, r);
+}
+
+// Coordinate pairs: LASTX := X, Y := new_y, X := new_x; Z and T stay.
+void zq_replace_pair(zq_double_64 new_x, zq_double_64 new_y) {
+  zq_reg_copy(CELL_X, CELL_L);
+  zq_set_raw(CELL_Y, new_y);
+  zq_set_raw(CELL_X, new_x);
+}
+
+// f in the degree branch whatever the angle mode, which is restored at once.
+zq_double_64 zq_in_degrees(zq_fn_of_x f, zq_double_64 x) {
+  const uint8_t saved = zq_angle;
+  zq_angle = ANGLE_DEG;
+  const zq_double_64 r = f(x);
+  zq_angle = saved;
+  return r;
+}
+
+// Only integers have octal digits. The fraction of a NaN or an infinity is a
+// NaN, which compares equal to zero, so it is refused apart: a NaN would
+// otherwise pass every test and convert to 0.
+bool zq_is_integer(zq_double_64 x) {
+  const zq_double_64 fraction = zqm_frc(x);
+  return zqm_compare(fraction, zqm_k_0, CMP_EQ) && !std::isnan(zqm_double_from_zq_double_64(fraction));
+}
+
+// Refuses a bad octal argument without recording a code for errno; a good
+// one drops what the tests left pending. True when the command may go on.
+bool zq_octal_argument_ok(bool bad) {
+  if (zq_check_data_error(bad ? ERR_DATA : ERR_NONE) != ERR_NONE) return false;
+  zqm_take_error();
+  return true;
+}
+
+// The sum times the sign 1.0 or -1.0, so the result carries exponent -1
+// (rounded back to 16 digits when the sum has 16). Exact: it cannot fail.
+void zq_store_octal_result(int64_t sum, zq_double_64 sign) {
+  zq_replace_x(zqm_mul(zqm_zq_double_64_from_lint(sum), sign));
+}
+
+}  // namespace
+
+// Every power of 8 and 10 used below (up to the 15th) is exact in binary.
+
+void zq_cmd_dec() {
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 magnitude = zqm_abs(x);
+  int64_t n = zqm_lint_from_zq_double_64(magnitude);
+  const bool bad =
+      !zq_is_integer(x) || !zq_is_octal_digits(n) || !zqm_compare(magnitude, zqm_k_oct_max, CMP_LE);
+  if (!zq_octal_argument_ok(bad)) return;
+  const zq_double_64 sign = zqm_sign(x);
+  int64_t sum = 0;
+  for (int i = 0; n != 0; ++i, n /= 10) sum += n % 10 * static_cast<int64_t>(std::pow(8.0, i));
+  zq_store_octal_result(sum, sign);
+}
+
+// Up to 2^48 - 1, whose octal form 7777777777777777 is the longest that
+// 16 digits hold.
+void zq_cmd_oct() {
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 magnitude = zqm_abs(x);
+  const bool bad = !zq_is_integer(x) || !zqm_compare(magnitude, zqm_k_oct_limit, CMP_LE);
+  if (!zq_octal_argument_ok(bad)) return;
+  const zq_double_64 sign = zqm_sign(x);
+  int64_t n = zqm_lint_from_zq_double_64(magnitude);
+  int64_t sum = 0;
+  for (int i = 0; n > 0; ++i, n /= 8) sum += n % 8 * static_cast<int64_t>(std::pow(10.0, i));
+  zq_store_octal_result(sum, sign);
+}
+
+// X is the radius, Y the angle in the angle mode.
+void zq_cmd_p_to_r() {
+  zqm_take_error();
+  const zq_double_64 radius = zq_regs[CELL_X];
+  const zq_double_64 angle = zq_regs[CELL_Y];
+  const zq_double_64 new_y = zqm_mul(radius, zqm_sin(zq_to_radians(angle)));
+  const zq_double_64 new_x = zqm_mul(radius, zqm_cos(zq_to_radians(angle)));
+  if (zq_computation_failed()) return;
+  zq_replace_pair(new_x, new_y);
+}
+
+// The angle is the arc tangent of Y/X, so it stays within a half turn; for
+// X = 0 the infinite quotient's code is replaced by the arc tangent's.
+void zq_cmd_r_to_p() {
+  zqm_take_error();
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 y = zq_regs[CELL_Y];
+  const zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, x)));
+  const zq_double_64 x2 = zqm_mul(x, x);
+  const zq_double_64 radius = zqm_sqrt(zqm_add(zqm_mul(y, y), x2));
+  if (zq_computation_failed()) return;
+  zq_replace_pair(radius, angle);
+}
+
+// Reads back the display text of X, so the result has the shown value and
+// exponent; the digit separators go first, the radix mark by flag 28.
+void zq_cmd_rnd() {
+  zqm_take_error();
+  char text[zq_value_text_size];
+  zq_reg_format_value(CELL_X, text, sizeof text);
+  const bool radix_point = zq_flag_test(FLAG_RADIX_POINT);
+  zq_remove_char(text, radix_point ? ',' : '.');
+  const zq_double_64 r = zqm_zq_double_64_from_string(text, sizeof text, radix_point ? 1 : 0);
+  if (zq_computation_failed()) return;
+  zq_replace_x(r);
+}
+
+void zq_cmd_hms() { zq_one(zq_hours_to_hms); }
+void zq_cmd_hr() { zq_one(zq_hms_to_hours); }
+
+void zq_cmd_hms_plus() {
+  zq_two([](zq_double_64 x, zq_double_64 y) {
+    const zq_double_64 hours_x = zq_hms_to_hours(x);
+    const zq_double_64 hours_y = zq_hms_to_hours(y);
+    return zq_hours_to_hms(zqm_add(hours_x, hours_y));
+  });
+}
+
+// Y - X.
+void zq_cmd_hms_minus() {
+  zq_two([](zq_double_64 x, zq_double_64 y) {
+    const zq_double_64 hours_x = zq_hms_to_hours(x);
+    const zq_double_64 hours_y = zq_hms_to_hours(y);
+    return zq_hours_to_hms(zqm_sub(hours_y, hours_x));
+  });
+}
+
+void zq_cmd_d_to_r() { zq_one([](zq_double_64 x) { return zq_in_degrees(zq_to_radians, x); }); }
+void zq_cmd_r_to_d() { zq_one([](zq_double_64 x) { return zq_in_degrees(zq_from_radians, x); }); }

@@ -1,0 +1,33 @@
+// Control numbers: small integers packed into one number as an integer part
+// and groups of fraction digits (isg/dse counters, clrgx and move blocks).
+#pragma once
+
+#include <cstdint>
+
+#include "number/number.h"
+
+// Layout of the fraction: mode 0 is aaa.bbbcc (a sixth digit is ignored),
+// mode 1 is aaa.bbbccc.
+enum zq_control_mode : int {
+  CONTROL_COUNTER = 0,
+  CONTROL_MOVE = 1,
+};
+
+// Splits x into its integer part a (signed, truncated toward zero) and the
+// fraction groups b and c (never negative). Returns 1, or 0 for a value
+// without a 64-bit integer part (|x| >= 2^63, infinity, NaN); the outputs are
+// then 0.
+int zq_decode_control(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c);
+// X as bbb.eeeii (clrgx).
+int zq_decode_x_control(int64_t* a, int64_t* b, int64_t* c);
+// The decoded command's register operand as ccccc.fffii (isg, dse). Also 0
+// when that register does not exist ("NONEXISTENT" has been shown).
+int zq_decode_operand_control(int64_t* a, int64_t* b, int64_t* c);
+// X as sss.dddnnn (regmove, regswap).
+int zq_decode_x_move_control(int64_t* a, int64_t* b, int64_t* c);
+// Writes count.fffii back into the decoded command's register operand,
+// keeping the cell's tag; final is 0 to 999 and step 0 to 99, as decoded.
+// Returns 1, or 0 with nothing written when |count|*100000 + final*100 + step
+// exceeds 2147483647 (a counter beyond 21474 in magnitude) or the register
+// does not exist.
+int zq_store_operand_control(int64_t count, int64_t final, int64_t step);
