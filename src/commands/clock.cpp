@@ -80,6 +80,8 @@ void zq_format_clock_line(const std::tm& now, char (&out)[zq_clock_line_size]) {
   const bool twelve = zq_clock_mode & CLK_12H;
   const bool time_only = zq_clock_mode & CLK_TIME_ONLY;
   const char* time_format = twelve ? (time_only ? "%I:%M:%S %p" : "%I:%M%p") : (time_only ? "%H:%M:%S" : "%H:%M");
+  // A strftime text that does not fit leaves its buffer undefined, so each
+  // part is terminated by hand.
   const size_t length = std::strftime(out, sizeof out, time_format, &now);
   out[length] = '\0';
   if (!time_only && std::strftime(out + length, sizeof out - length, zq_dmy() ? "  %d.%m" : "  %m/%d", &now) == 0) {
@@ -93,8 +95,9 @@ void zq_format_weekday(const std::tm& now, char (&out)[zq_weekday_size]) {
 }
 
 zq_double_64 zq_weekday_value(const std::tm& now) {
-  char digit[zq_weekday_digit_size] = "";
-  std::strftime(digit, sizeof digit, "%u", &now);
+  // Without its digit the empty text reads as NaN with ERR_DATA pending.
+  char digit[zq_weekday_digit_size];
+  if (std::strftime(digit, sizeof digit, "%u", &now) == 0) digit[0] = '\0';
   return zqm_zq_double_64_from_string(digit, sizeof digit, 1);
 }
 

@@ -20,8 +20,7 @@ constexpr int64_t zq_first_group_digits = 3;
 constexpr int64_t zq_counter_group_digits = 2;
 constexpr int64_t zq_move_group_digits = 3;
 
-// The count digits at text, read through the number layer as the other
-// digit groups of the calculator are.
+// The count digits at text, read as a decimal number and then as an integer.
 int64_t zq_group_value(const char* text, int64_t count) {
   char group[zq_group_size] = {};
   std::memcpy(group, text, static_cast<size_t>(count));
@@ -38,7 +37,7 @@ int zq_decode_control(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t*
   *a = *b = *c = 0;
   zqm_take_error();
   const double d = zqm_double_from_zq_double_64(x);
-  // Also false for a NaN; an infinity fails the comparison as well.
+  // False for NaNs and infinities too.
   if (!(std::fabs(d) < zq_control_int_limit)) return 0;
   const double whole = std::trunc(d);
   // "%f" rounds the fraction to six decimals, so the text is [-]d.dddddd; one
