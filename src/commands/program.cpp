@@ -216,5 +216,3 @@ void zq_cmd_pclps() {
   zq_drop_returns_from(first);
   pc = first < kept_pc ? first : kept_pc;
 }
-
-void zq_cmd_list() { zq_list_program(nullptr); }

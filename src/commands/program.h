@@ -26,4 +26,3 @@ void zq_cmd_gto_dot_dot();
 void zq_cmd_lbl();
 void zq_cmd_clp();
 void zq_cmd_pclps();
-void zq_cmd_list();

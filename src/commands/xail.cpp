@@ -18,7 +18,10 @@ namespace {
 // splitter may add, and the NUL.
 constexpr int zq_xail_word_size = 40;
 
-// Lines open now: the typed xail, and any reached by a program run from it.
+// Lines open now: a program run from a line may reach an xail step of its
+// own. Each level holds frames of the C stack, so a program that keeps
+// starting itself that way is refused at this depth.
+constexpr int64_t zq_xail_max_depth = 16;
 int64_t zq_xail_depth = 0;
 
 // What an open line keeps while a line nested in it runs: the parser has

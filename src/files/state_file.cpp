@@ -2,9 +2,12 @@
 // in one image buffer, so a read that fails for any reason changes nothing.
 #include "files/state_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "commands/info.h"
 #include "commands/stats.h"
@@ -55,6 +58,7 @@ static_assert(zq_state_status_size == 8 + 8 + zq_alpha_size + zq_stack_cells * (
 static_assert(zq_state_data_size == zq_data_register_count * (8 + 1));
 static_assert(zq_state_program_size == 8 + zq_stored_words * 4);
 
+// Static, like all state: a write-all file's worth of each, used by one call at a time.
 zq_state_record zq_record;
 uint8_t zq_image[zq_state_all_file_size];
 
@@ -179,6 +183,18 @@ void zq_compose_state_file_name() {
   zq_fix_path_separators(zq_text);
 }
 
+// A directory opens for reading here but holds no state: such a name, as
+// the path prefix alone behind an empty name gives, counts as not opened.
+FILE* zq_open_for_reading(const char* name) {
+  FILE* file = std::fopen(name, "rb");
+  struct stat info;
+  if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
 // An 8-byte header field; a field cut by the end of the file reads as 0.
 uint64_t zq_read_header_field(FILE* file) {
   uint8_t bytes[sizeof(uint64_t)];
@@ -215,7 +231,7 @@ void zq_write_state_file(uint64_t mask) {
   zq_state_packer packer{zq_image};
   packer.field(MEM_VERSION);
   packer.field(mask);
-  zq_state_fields(packer, static_cast<const zq_state_record&>(zq_record), mask);
+  zq_state_fields(packer, std::as_const(zq_record), mask);
   const size_t size = static_cast<size_t>(packer.at - zq_image);
   const bool written = std::fwrite(zq_image, 1, size, file) == size;
   // A full disk shows only when the buffered bytes go out at the close; a cut
@@ -225,7 +241,7 @@ void zq_write_state_file(uint64_t mask) {
 
 int64_t zq_read_state_file(uint64_t mask) {
   zq_compose_state_file_name();
-  FILE* file = std::fopen(zq_text, "rb");
+  FILE* file = zq_open_for_reading(zq_text);
   if (!file) {
     std::printf("Read file: cannot open %s\n", zq_text);
     return 0;

@@ -14,9 +14,11 @@
 // Handler groups (each group adds its header here).
 #include "commands/alpha.h"
 #include "commands/arith.h"
+#include "commands/catalog.h"
 #include "commands/clock.h"
 #include "commands/convert.h"
 #include "commands/display.h"
+#include "commands/files.h"
 #include "commands/flags.h"
 #include "commands/info.h"
 #include "commands/modes.h"
@@ -24,6 +26,7 @@
 #include "commands/registers.h"
 #include "commands/stack.h"
 #include "commands/stats.h"
+#include "commands/xail.h"
 
 const char* zq_get_command_type(int type) {
   static constexpr const char* names[] = {
@@ -41,8 +44,6 @@ const char* zq_get_command_type(int type) {
   constexpr int count = sizeof names / sizeof names[0];
   return type >= 0 && type < count ? names[type] : "zq_get_command_type unknown";
 }
-
-void zq_cmd_not_built() {}
 
 void zq_cmd_newline() {}
 
@@ -98,7 +99,7 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"aview",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_aview},
   {"beep",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_beep},
   {"bst",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_bst},
-  {"cat",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"cat",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  IMMEDIATE_ONLY, zq_cmd_cat},
   {"cf",      CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_cf},
   {"changes", CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_changes},
   {"chs",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_chs},
@@ -137,10 +138,10 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"eng",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_eng},
   {"enter",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_enter},
   /* 80 */
-  {"emdir",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"emdir",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_emdir},
   {"errno",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_errno},
-  {"xail",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
-  {"exeq",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"xail",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_xail},
+  {"exeq",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_exeq},
   {"e^x",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_e_pow_x},
   {"e^x-1",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_e_pow_x_minus_1},
   {"exit",    CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_exit},
@@ -153,10 +154,10 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"fs?",     CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_fs_q},
   {"fs?c",    CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_fs_qc},
   {"fview",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_fview},
-  {"getp",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
-  {"getr",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
-  {"getrx",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
-  {"getsub",  CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"getp",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_getp},
+  {"getr",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_getr},
+  {"getrx",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_getrx},
+  {"getsub",  CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_getsub},
   {"grad",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_grad},
   /* 100 */
   {"gto",     CMD_TYPE_GTO_XEQ,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_gto},
@@ -182,10 +183,10 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"off",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_exit},
   /* 120 */
   {"p-r",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_p_to_r},
-  {"path",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
-  {"path+",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
-  {"path?",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
-  {"pdir",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"path",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_path},
+  {"path+",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_path_plus},
+  {"path?",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_path_q},
+  {"pdir",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_pdir},
   {"%",       CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_percent},
   {"%ch",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_percent_ch},
   {"pi",      CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_pi},
@@ -199,8 +200,8 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"r-d",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_r_to_d},
   {"r-p",     CMD_TYPE_FN,        CHK_X_NUMERIC | CHK_Y_NUMERIC,                    PROGRAMMABLE,   zq_cmd_r_to_p},
   {"rad",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_rad},
-  {"reada",   CMD_TYPE_PLS_STR,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
-  {"reads",   CMD_TYPE_PLS_STR,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"reada",   CMD_TYPE_PLS_STR,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_reada},
+  {"reads",   CMD_TYPE_PLS_STR,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_reads},
   {"regmove", CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_regmove},
   /* 140 */
   {"regswap", CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_regswap},
@@ -211,10 +212,10 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"rtn",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_rtn},
   {"run",     CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_run},
   {"rup",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_rup},
-  {"savep",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
-  {"saver",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"savep",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_savep},
+  {"saver",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_saver},
   /* 150 */
-  {"saverx",  CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_not_built},
+  {"saverx",  CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_saverx},
   {"sci",     CMD_TYPE_FNL2,      CHK_REG_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_sci},
   {"sdev",    CMD_TYPE_FN,        CHK_STAT_NUMERIC,                                 PROGRAMMABLE,   zq_cmd_sdev},
   {"sf",      CMD_TYPE_FNL2,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_sf},
@@ -245,9 +246,9 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"user",    CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_user},
   {"view",    CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_view},
   {"watch",   CMD_TYPE_FNL1,      CHK_IND_NUMERIC,                                  PROGRAMMABLE,   zq_cmd_watch},
-  {"wrts",    CMD_TYPE_PLS_STR,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_not_built},
+  {"wrts",    CMD_TYPE_PLS_STR,   CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_wrts},
   /* 180 */
-  {"wrta",    CMD_TYPE_PLS_STR,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_not_built},
+  {"wrta",    CMD_TYPE_PLS_STR,   CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_wrta},
   {"x=0?",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_x_eq_0},
   {"x<>0?",   CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_x_ne_0},
   {"x<0?",    CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_x_lt_0},

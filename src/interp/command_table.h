@@ -101,8 +101,5 @@ int zq_is_ind(const char* word);
 // The name of a cmd_type value, for messages.
 const char* zq_get_command_type(int type);
 
-// Handler of every row whose command is not built yet: prints nothing, no effect.
-void zq_cmd_not_built();
-
 // Handler of the end row; the parser never yields that row.
 void zq_cmd_newline();

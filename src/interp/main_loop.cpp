@@ -12,6 +12,7 @@
 #include "commands/alpha.h"
 #include "commands/display.h"
 #include "commands/info.h"
+#include "files/program_file.h"
 #include "files/state_file.h"
 #include "interp/executor.h"
 #include "interp/init.h"
@@ -188,7 +189,3 @@ int zq_sigint_take() {
   zq_sigint_flag = 0;
   return 1;
 }
-
-// ---- stand-in for the program-file loader ----
-
-void zq_load_program_file(int64_t) {}

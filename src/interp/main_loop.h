@@ -31,7 +31,3 @@ void zq_sigint_handler(int signal_number);
 void zq_sigint_install();
 void zq_sigint_restore();
 int zq_sigint_take();
-
-// ---- Stand-in until the program-file loader exists ----
-// It takes the name from zq_text and does nothing.
-void zq_load_program_file(int64_t address);

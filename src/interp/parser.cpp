@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "commands/display.h"
+#include "files/program_file.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"
@@ -203,8 +204,8 @@ int zq_parse_classified(char* word, size_t size, int64_t row) {
 }  // namespace
 
 int zq_parse_word(char* word, size_t size, int end_of_line) {
-  // The line-number filter of program files comes first here once the
-  // program-file loader exists.
+  // A line number of a program file being loaded is dropped before anything else.
+  if (zq_strip_line_number(word, end_of_line)) return 1;
   if (zq_parse_state == EX_COMMENT) {
     if (end_of_line) zq_parse_state = EX_CMD_NUM;
     return 1;

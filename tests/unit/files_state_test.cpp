@@ -511,10 +511,13 @@ TEST_F(FilesRead, RefusedFilesChangeNothing) {
     EXPECT_EQ(result, 0) << c.what;
     EXPECT_TRUE(snapshot::take() == before) << c.what;
   }
-  int64_t result = 1;
-  EXPECT_EQ(read_state("missing.mem", MEM_ALL, result), "Read file: cannot open " + in_dir("missing.mem") + "\n");
-  EXPECT_EQ(result, 0);
-  EXPECT_TRUE(snapshot::take() == before);
+  // Not opened: a missing file, and the prefix alone behind an empty name.
+  for (const std::string name : {"missing.mem", ""}) {
+    int64_t result = 1;
+    EXPECT_EQ(read_state(name, MEM_ALL, result), "Read file: cannot open " + dir_.string() + "/" + name + "\n");
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(snapshot::take() == before);
+  }
 }
 
 TEST_F(FilesRead, BytesAfterTheLastSectionAreIgnored) {
@@ -553,6 +556,7 @@ TEST_F(FilesRead, StateFileNamesLoseQuotesAndBackslashesAndAreCut) {
 
 TEST_F(FilesRead, WriteFailuresAreReported) {
   EXPECT_EQ(write_state("nodir/x.mem", MEM_ALL), "Write file: cannot open " + in_dir("nodir/x.mem") + "\n");
+  EXPECT_EQ(write_state("", MEM_ALL), "Write file: cannot open " + dir_.string() + "/\n");
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   set_path("");
   EXPECT_EQ(write_state("/dev/full", MEM_ALL), "Writing /dev/full\nWrite file: cannot write /dev/full\n");

@@ -1,0 +1,337 @@
+// Program text files: the writer of one program in listing form, and the
+// loader, whose tokenizer hands a file's words to the parser in record mode.
+// The text of a step is the listing's, the meaning of a word the parser's.
+#include "files/program_file.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include "commands/info.h"
+#include "commands/program.h"
+#include "files/paths.h"
+#include "interp/executor.h"
+#include "interp/instr.h"
+#include "interp/labels.h"
+#include "interp/listing.h"
+#include "interp/parser.h"
+#include "interp/program.h"
+#include "interp/words.h"
+
+namespace {
+
+// One word being cut from a file. Bytes beyond the buffer are not stored;
+// the word then counts as too long and is refused whole, since a cut word
+// (a name, a number, a text without its closing quote) would mean something
+// else.
+class zq_token {
+ public:
+  // Returns 1 when the byte was stored.
+  int put(int byte) {
+    if (used_ + 1 >= zq_token_size) {
+      too_long_ = true;
+      return 0;
+    }
+    text_[used_++] = static_cast<char>(byte);
+    text_[used_] = '\0';
+    return 1;
+  }
+  bool empty() const { return used_ == 0; }
+  bool too_long() const { return too_long_; }
+  char* text() { return text_; }
+  void clear() {
+    used_ = 0;
+    too_long_ = false;
+    text_[0] = '\0';
+  }
+
+ private:
+  char text_[zq_token_size] = "";
+  size_t used_ = 0;
+  bool too_long_ = false;
+};
+
+// The line-number filter: removal is switched on by a first word of digits
+// only, and then takes the first word after every line end.
+struct zq_line_number_filter {
+  int64_t removal = 0;
+  int64_t after_line_end = 0;
+  int64_t words = 0;
+};
+zq_line_number_filter zq_line_numbers;
+// Set while the tokenizer feeds a file's words: only they can be line
+// numbers, whatever else is recorded.
+bool zq_tokenizing = false;
+
+// The calculator-symbol mapper, fed one byte at a time.
+enum zq_utf8_phase : int { UTF8_IDLE = 0, UTF8_AFTER_LEAD3 = 1, UTF8_WANT_FINAL = 2 };
+struct zq_utf8_mapper {
+  int phase = UTF8_IDLE;
+  int length = 0;
+  // The byte before the final one: the lead byte of a two-byte sequence,
+  // the middle byte of a three-byte one.
+  unsigned char key = 0;
+  unsigned char lead = 0;
+  unsigned char middle = 0;
+};
+zq_utf8_mapper zq_utf8;
+
+struct zq_symbol {
+  unsigned char key;
+  unsigned char final_byte;
+  char ascii;
+};
+// The lead byte of a three-byte sequence is never compared.
+constexpr zq_symbol zq_symbols[] = {
+    {0x94, 0x9C, '>'},  // box drawing vertical and right: the append prefix >"
+    {0x96, 0xB8, ' '},  // small right-pointing triangle
+    {0x86, 0x92, '-'},  // rightwards arrow
+    {0x86, 0x93, 'd'},  // downwards arrow
+    {0xC3, 0x97, '*'},  // multiplication sign
+    {0xC3, 0xB7, '/'},  // division sign
+    {0xB4, 0x87, 'e'},  // small capital E
+    {0x89, 0xA4, 'l'},  // less-than or equal to
+    {0x89, 0xA5, 'g'},  // greater-than or equal to
+    {0xCE, 0xA3, 's'},  // capital sigma
+    {0x89, 0xA0, 'n'},  // not equal to
+};
+
+bool zq_is_line_end(int byte) { return byte == '\n' || byte == '\r'; }
+
+// A word with a text prefix that does not end in its closing quote.
+bool zq_is_open_string(const char* word) {
+  return zq_get_string_prefix_len(word) > 0 && zq_is_string_token_closed(word) != 1;
+}
+
+// Closes an open string word: a blank, then the raw bytes of the file up to
+// a stop byte (consumed, not stored), then a double quote. Returns the stop
+// byte, or EOF. Bytes that no longer fit the word are still read, so the
+// next word begins where it would have.
+int zq_close_open_string(zq_token& word, FILE* file) {
+  word.put(' ');
+  int byte = getc(file);
+  while (byte != EOF && byte != '\n' && byte != '\t' && byte != '"' && byte != '\r' && byte != '\0' &&
+         byte < 0x80) {
+    word.put(byte);
+    byte = getc(file);
+  }
+  word.put('"');
+  return byte;
+}
+
+// Hands a finished word to the parser; report asks for the notice of a word
+// that the parser refused.
+void zq_hand_over(zq_token& word, bool report) {
+  if (word.too_long()) {
+    printf("bad: %s\n", word.text());
+    return;
+  }
+  if (zq_parse_word(word.text(), zq_token_size, 0) == 0 && report) printf("bad: %s\n", word.text());
+}
+
+// The last line of the last program, written as the final END's listing.
+// Read back it would record an xeq of a label "end"; the loader places the
+// final END itself, so the word is passed over.
+constexpr char zq_final_end_word[] = ".end.";
+
+// One answer line; 1 for an answer that begins with Y or y. The whole line
+// is consumed, so its rest is never taken for a typed line; end of input
+// counts as no.
+int zq_read_yes() {
+  fflush(stdout);
+  const int first = getchar();
+  for (int c = first; c != EOF && c != '\n';) c = getchar();
+  return first == 'Y' || first == 'y';
+}
+
+// Whether the file can be read: a directory opens but yields no byte.
+bool zq_file_readable(FILE* file) {
+  const int byte = getc(file);
+  if (byte == EOF) return !ferror(file);
+  ungetc(byte, file);
+  return true;
+}
+
+}  // namespace
+
+void zq_write_program_file(const char* name) {
+  snprintf(zq_text, zq_text_size, "%s", name);
+  zq_prefix_path();
+  zq_fix_path_separators(zq_text);
+  if (access(zq_text, F_OK) == 0) {
+    printf("%s exists, Overwrite (Y)es or (N)o\n", name);
+    if (!zq_read_yes()) {
+      printf("%s will not be overwritten\n", name);
+      return;
+    }
+    fputs("Overwriting", stdout);
+  } else {
+    fputs("Writing", stdout);
+  }
+  printf(" file: %s\n", zq_text);
+  FILE* file = fopen(zq_text, "w");
+  if (!file) {
+    printf("Write file: cannot open %s\n", zq_text);
+    return;
+  }
+  // The whole program: from pc through its END.
+  zq_decoded.add = 0;
+  zq_list_program(file);
+  // A full disk shows only when the buffered lines go out: a cut file must
+  // not pass for a saved program.
+  const bool failed = ferror(file) != 0;
+  if (fclose(file) != 0 || failed) printf("Write file: cannot write %s\n", zq_text);
+}
+
+void zq_load_program_file(int64_t address) {
+  zq_line_numbers_reset();
+  // A sequence cut by the end of an earlier file must not swallow a byte of
+  // this one.
+  zq_utf8 = zq_utf8_mapper{};
+  zq_fix_path_separators(zq_text);
+  if (zq_mode == MODE_IMMEDIATE) printf("Loading program into memory from: %s\n", zq_text);
+  const uint32_t mode = zq_mode;
+  zq_mode = MODE_RECORD;
+  FILE* file = fopen(zq_text, "r");
+  if (file && !zq_file_readable(file)) {
+    fclose(file);
+    file = nullptr;
+  }
+  if (!file) {
+    fprintf(stderr, "getp: cannot open %s\n", zq_text);
+    // The quit request stops a running program after this step.
+    if (mode == MODE_RUN) zq_cmd_exit();
+    zq_mode = mode;
+    return;
+  }
+
+  // The file's words go through the parser, which must come back to the
+  // command that loads: nothing the file leaves pending (an operand still
+  // awaited, a comment) may complete a command typed after it. An xail line
+  // that loads must not have its refusals applied to the file's words.
+  const zq_instr decoded = zq_decoded;
+  const uint32_t parse_state = zq_parse_state;
+  const uint64_t arg_kind = zq_arg_kind;
+  const int64_t xail = zq_xail;
+  zq_reset_decoded();
+  zq_xail = 0;
+
+  pc = address;
+  zq_read_program_file_text(file);
+  fclose(file);
+  zq_put_final_end(pc);
+  zq_link_labels();
+  // Memory from address on was replaced: no cache or pending return may
+  // still point into it.
+  zq_clear_jump_caches_from(address);
+  zq_drop_returns_from(address);
+  zq_resolve_jumps();
+
+  zq_decoded = decoded;
+  zq_parse_state = parse_state;
+  zq_arg_kind = arg_kind;
+  zq_xail = xail;
+  zq_mode = mode;
+}
+
+int64_t zq_read_program_file_text(FILE* file) {
+  puts(" ");
+  zq_tokenizing = true;
+  zq_token word;
+  bool quoted = false;
+  int64_t taken = 0;
+  for (int next = getc(file); next != EOF; next = getc(file)) {
+    unsigned char byte = static_cast<unsigned char>(next);
+    if (!zq_map_utf8_char(&byte)) continue;
+    // A NUL would end the word's text early; it is dropped like an unknown byte.
+    if (byte == '\0') continue;
+    const bool separator = byte == '\n' || byte == '\t' || byte == '\r' || (byte == ' ' && !quoted);
+    if (!separator) {
+      if (byte == '"') quoted = !quoted;
+      taken += word.put(byte);
+      continue;
+    }
+    bool line_end = zq_is_line_end(byte);
+    if (!word.empty()) {
+      // An open string runs on over the separator that ended it.
+      if (zq_is_open_string(word.text())) line_end = zq_is_line_end(zq_close_open_string(word, file));
+      if (strcasecmp(word.text(), zq_final_end_word) != 0) zq_hand_over(word, true);
+      word.clear();
+      quoted = false;
+    }
+    if (line_end) zq_parse_line_end();
+  }
+  if (!word.empty()) {
+    if (zq_is_open_string(word.text())) zq_close_open_string(word, file);
+    if (strcasecmp(word.text(), zq_final_end_word) != 0) zq_hand_over(word, false);
+  }
+  zq_tokenizing = false;
+  return taken;
+}
+
+int zq_map_utf8_char(unsigned char* byte) {
+  const unsigned char value = *byte;
+  if (value < 0x80) return 1;
+  switch (zq_utf8.phase) {
+    case UTF8_IDLE:
+      zq_utf8.lead = value;
+      if (value == 0xE2 || value == 0xE1) {
+        zq_utf8.phase = UTF8_AFTER_LEAD3;
+        zq_utf8.length = 3;
+      } else if (value == 0xC3 || value == 0xCE) {
+        zq_utf8.phase = UTF8_WANT_FINAL;
+        zq_utf8.length = 2;
+        zq_utf8.key = value;
+      }
+      return 0;
+    case UTF8_AFTER_LEAD3:
+      zq_utf8.key = value;
+      zq_utf8.middle = value;
+      zq_utf8.phase = UTF8_WANT_FINAL;
+      return 0;
+    default:
+      break;
+  }
+  zq_utf8.phase = UTF8_IDLE;
+  for (const zq_symbol& symbol : zq_symbols) {
+    if (symbol.key == zq_utf8.key && symbol.final_byte == value) {
+      *byte = static_cast<unsigned char>(symbol.ascii);
+      return 1;
+    }
+  }
+  if (zq_utf8.length == 3) {
+    printf("Unknown input characters: %X %X %X", zq_utf8.lead, zq_utf8.middle, value);
+  } else {
+    printf("Unknown input characters: %X %X", zq_utf8.lead, value);
+  }
+  return 0;
+}
+
+int zq_strip_line_number(const char* word, int end_of_line) {
+  int consumed = 0;
+  if (zq_tokenizing && zq_mode == MODE_RECORD) {
+    ++zq_line_numbers.words;
+    if (!zq_line_numbers.removal && zq_line_numbers.words == 1 && zq_is_all_digits(word)) {
+      zq_line_numbers.removal = 1;
+      // Printed as a line of its own, so an empty line follows.
+      puts("Removing line numbers detected in input program.\n");
+      consumed = 1;
+    } else if (zq_line_numbers.removal && zq_line_numbers.after_line_end) {
+      if (zq_is_all_digits(word)) {
+        consumed = 1;
+      } else {
+        puts("Line number expected but found something else.");
+      }
+    }
+  }
+  zq_line_numbers.after_line_end = end_of_line ? 1 : 0;
+  return consumed;
+}
+
+void zq_line_numbers_reset() { zq_line_numbers = zq_line_number_filter{}; }
+
+int zq_is_all_digits(const char* text) {
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return 0;
+  }
+  return 1;
+}
