@@ -152,13 +152,9 @@ void zq_cmd_exeq() {
     zq_show_message(MSG_TEXT, "Alpha register empty.\n", nullptr);
     return;
   }
-  char text[zq_alpha_copy_size];
-  zq_alpha_copy_n(text, zq_alpha_copy_size);
-  std::memset(zq_text, 0, sizeof zq_text);
-  std::memcpy(zq_text, text, sizeof text);
   // At most 230 characters of prefix and 24 of alpha text: the command
   // always fits zq_text.
-  zq_prefix_path();
+  zq_file_path_from_alpha();
   zq_fix_path_separators(zq_text);
   printf("Executing: %s\n", zq_text);
   // The command writes to the same output: what was printed comes first.

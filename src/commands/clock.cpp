@@ -164,14 +164,19 @@ void zq_cmd_date_plus() {
   const zq_double_64 date = zq_julian_day_to_date(zqm_add(zq_regs[CELL_X], start));
   if (zq_failed(ERR_NONEXISTENT)) return;
   zq_stack_drop_lastx();
-  zq_reg_set(CELL_X, date, zq_reg_types[CELL_X]);  // keeps the tag that came down from Y
+  // Keeps the numeric tag that came down from Y. date+ checks no operand
+  // types, and a date written under a text or flag tag would show as bytes.
+  const uint8_t tag = zq_tag_is_numeric(zq_reg_types[CELL_X]) ? zq_reg_types[CELL_X] : uint8_t{REG_NUMBER};
+  zq_reg_set(CELL_X, date, tag);
 }
 
 // Days from the Y date to the X date; both day numbers are far inside 64 bits.
+// Read one after the other, so that the number-layer calls keep one order.
 void zq_cmd_ddays() {
   zqm_take_error();
-  const int64_t days = zq_day_number(zq_regs[CELL_X]) - zq_day_number(zq_regs[CELL_Y]);
-  const zq_double_64 difference = zqm_zq_double_64_from_lint(days);
+  const int64_t to = zq_day_number(zq_regs[CELL_X]);
+  const int64_t from = zq_day_number(zq_regs[CELL_Y]);
+  const zq_double_64 difference = zqm_zq_double_64_from_lint(to - from);
   if (zq_failed(ERR_DATA)) return;
   zq_stack_drop_lastx();
   zq_reg_set_number(CELL_X, difference);

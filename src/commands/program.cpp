@@ -21,7 +21,6 @@ namespace {
 // Slots 1 to 63 of the return stack hold calls.
 constexpr int64_t zq_ret_max_depth = zq_ret_size - 1;
 
-bool zq_is_end_at(int64_t address) { return zq_step_at(address).cmd == zq_idx_end; }
 
 // Whether the cached destination of the jump step at pc still holds the
 // label that the step names. Every search result passes; a cache left by
@@ -73,6 +72,9 @@ void zq_drop_returns_from(int64_t address) {
 }
 
 void zq_cmd_run() {
+  // As a step of a run (only a damaged state file stores one; recording
+  // refuses it) it would run itself again without end.
+  if (zq_mode == MODE_RUN) return;
   if (zq_is_end_at(pc)) pc = zq_line_to_address(1);
   zq_mode = MODE_RUN;
   zq_xail = 0;
@@ -81,7 +83,9 @@ void zq_cmd_run() {
   while (zq_mode == MODE_RUN) {
     zq_execute();
     if (zq_trace == 1) zq_cmd_prstk();
-    if (zq_sigint_take()) zq_cmd_stop();
+    // An interrupt ends the run after its step; an error stop made by that
+    // step is left for the executor to recover from.
+    if (zq_sigint_take() && zq_mode == MODE_RUN) zq_cmd_stop();
   }
   zq_sigint_restore();
 }
@@ -93,6 +97,8 @@ void zq_cmd_sst() {
     zq_report_error(ERR_XAIL);
     return;
   }
+  // Likewise as a step of a run, which damaged memory alone can hold.
+  if (zq_mode == MODE_RUN) return;
   const uint8_t trace = zq_trace;
   zq_mode = MODE_RUN;
   zq_advance = ADV_STEP;

@@ -1,5 +1,5 @@
-// Register commands and number entry. Values move with their tags; only the
-// store arithmetic and errno write a tag of their own (REG_NUMBER).
+// Register commands and number entry. Values move with their tags; what is
+// computed, pushed or cleared is a number, and asto/astol write text.
 #include "commands/registers.h"
 
 #include <algorithm>

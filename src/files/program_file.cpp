@@ -13,6 +13,7 @@
 #include "interp/instr.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
+#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "interp/words.h"
@@ -133,16 +134,6 @@ void zq_hand_over(zq_token& word, bool report) {
 // final END itself, so the word is passed over.
 constexpr char zq_final_end_word[] = ".end.";
 
-// One answer line; 1 for an answer that begins with Y or y. The whole line
-// is consumed, so its rest is never taken for a typed line; end of input
-// counts as no.
-int zq_read_yes() {
-  fflush(stdout);
-  const int first = getchar();
-  for (int c = first; c != EOF && c != '\n';) c = getchar();
-  return first == 'Y' || first == 'y';
-}
-
 // Whether the file can be read: a directory opens but yields no byte.
 bool zq_file_readable(FILE* file) {
   const int byte = getc(file);
@@ -159,7 +150,9 @@ void zq_write_program_file(const char* name) {
   zq_fix_path_separators(zq_text);
   if (access(zq_text, F_OK) == 0) {
     printf("%s exists, Overwrite (Y)es or (N)o\n", name);
-    if (!zq_read_yes()) {
+    // An empty answer and the end of input count as no.
+    const char answer = zq_read_answer();
+    if (answer != 'Y' && answer != 'y') {
       printf("%s will not be overwritten\n", name);
       return;
     }

@@ -157,6 +157,37 @@ bool zq_record_valid(const zq_state_record& record, uint64_t mask) {
   return true;
 }
 
+// Whether live program memory is laid out as the recorder lays it: steps of
+// programmable rows only, each of its own length, one after another up to
+// the final END. A step of any other row (run, sst) would call itself when
+// stepped or run, and an END of another form would stop every walk early.
+bool zq_program_walkable() {
+  int64_t address = 1;
+  while (address < zq_final_end) {
+    const zq_instr in = zq_step_at(address);
+    if (!zq_row_exists(in.cmd) || zq_commands[in.cmd].programmable != PROGRAMMABLE) return false;
+    const int64_t length = zq_get_step_length(address);
+    if (length <= 0) return false;
+    address += length;
+  }
+  return address == zq_final_end;
+}
+
+// Puts the record's program section into memory when its steps can be walked;
+// otherwise memory is left as it was. The walkers only see live memory, so
+// the record and memory change places for the test.
+bool zq_adopt_program(zq_state_record& record) {
+  const auto swap_with_memory = [&record] {
+    std::swap_ranges(record.words, record.words + zq_stored_words, zq_prog + 1);
+    std::swap(record.final_end, zq_final_end);
+  };
+  swap_with_memory();
+  if (zq_program_walkable()) return true;
+  swap_with_memory();
+  return false;
+}
+
+// Program memory is already in place (zq_adopt_program).
 void zq_commit_state(const zq_state_record& record, uint64_t mask) {
   if (mask & MEM_STATUS) {
     zq_flags = record.flags;
@@ -168,10 +199,6 @@ void zq_commit_state(const zq_state_record& record, uint64_t mask) {
   if (mask & MEM_DATA) {
     std::memcpy(zq_regs + CELL_R00, record.register_values, sizeof record.register_values);
     std::memcpy(zq_reg_types + CELL_R00, record.register_tags, sizeof record.register_tags);
-  }
-  if (mask & MEM_PROGRAM) {
-    std::memcpy(zq_prog + 1, record.words, sizeof record.words);
-    zq_final_end = record.final_end;
   }
 }
 
@@ -272,7 +299,7 @@ int64_t zq_read_state_file(uint64_t mask) {
   }
   zq_state_unpacker unpacker{zq_image};
   zq_state_fields(unpacker, zq_record, mask);
-  if (!zq_record_valid(zq_record, mask)) {
+  if (!zq_record_valid(zq_record, mask) || ((mask & MEM_PROGRAM) && !zq_adopt_program(zq_record))) {
     std::printf("Read file: %s is damaged.\n", zq_text);
     return 0;
   }

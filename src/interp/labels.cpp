@@ -24,7 +24,6 @@ namespace {
 
 // Indirect label numbers and register numbers end here.
 constexpr int64_t zq_last_register = 999;
-constexpr int zq_name_word_chars = 4;
 
 bool zq_is_end(const zq_instr& in) { return in.cmd == zq_idx_end; }
 bool zq_is_global_label(const zq_instr& in) { return in.cmd == zq_idx_lbl && (in.opt & OPT_STR); }
@@ -107,16 +106,6 @@ void zq_link_labels() {
   zq_label_count = count;
 }
 
-void zq_pack_name(const char* name, uint32_t& word0, uint32_t& word1) {
-  uint32_t words[2] = {0, 0};
-  for (int i = 0; i < zq_step_name_size && name[i] != '\0'; ++i) {
-    words[i / zq_name_word_chars] |= uint32_t{static_cast<unsigned char>(name[i])}
-                                     << (8 * (i % zq_name_word_chars));
-  }
-  word0 = words[0];
-  word1 = words[1];
-}
-
 int64_t zq_find_string_label(uint32_t word0, uint32_t word1) {
   if (zq_final_end == 1) {
     zq_report_error(ERR_NONEXISTENT);
@@ -125,11 +114,8 @@ int64_t zq_find_string_label(uint32_t word0, uint32_t word1) {
   for (int64_t a = zq_chain_last(); a != 0; a = zq_chain_next(a)) {
     if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1) return a;
   }
-  char name[zq_step_name_size + 1] = {};
-  for (int i = 0; i < zq_step_name_size; ++i) {
-    const uint32_t word = i < zq_name_word_chars ? word0 : word1;
-    name[i] = static_cast<char>(word >> (8 * (i % zq_name_word_chars)));
-  }
+  char name[zq_step_name_size + 1];
+  zq_unpack_name(word0, word1, name);
   std::printf("NONEXISTENT: String Label %s not found.\n", name);
   return 0;
 }

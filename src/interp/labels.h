@@ -21,9 +21,6 @@ extern uint8_t zq_xeq_push;
 // and rebuilds the catalogue.
 void zq_link_labels();
 
-// Two name words of the first 8 characters of a NUL-terminated name, NUL-padded,
-// character 1 in the lowest byte of word0.
-void zq_pack_name(const char* name, uint32_t& word0, uint32_t& word1);
 
 // The searches give the address of the lbl step, 0 when it is not found
 // (after their message), 1 on empty memory.

@@ -103,8 +103,6 @@ void zq_put_step(zq_listing_text& text, int64_t address, int mode) {
   if (in.opt & OPT_CHAR) text.put(static_cast<char>(in.add & 0xff));
 }
 
-bool zq_is_end_at(int64_t address) { return zq_step_at(address).cmd == zq_idx_end; }
-
 }  // namespace
 
 void zq_print_program_line(int64_t line, int64_t address, int mode, FILE* file) {

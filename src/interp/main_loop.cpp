@@ -55,17 +55,16 @@ char* zq_read_input(char* buffer, int size) {
   return fgets(buffer, size, stdin);
 }
 
-// The first character of one answer line, or 0 at end of input. The whole
-// line is consumed byte by byte, so neither its rest nor, after a NUL byte in
-// it, the next line is ever taken for a typed line.
+}  // namespace
+
+// The whole line is consumed byte by byte, so neither its rest nor, after a
+// NUL byte in it, the next line is ever taken for a typed line.
 char zq_read_answer() {
   zq_flush_before_read();
   const int first = getchar();
   for (int c = first; c != EOF && c != '\n';) c = getchar();
   return first == EOF ? 0 : static_cast<char>(first);
 }
-
-}  // namespace
 
 void zq_apply_options(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -175,8 +174,10 @@ void zq_startup_restore() {
 void zq_sigint_handler(int) { zq_sigint_flag = 1; }
 
 void zq_sigint_install() {
-  signal(SIGINT, zq_sigint_handler);
+  // Cleared first, so that an interrupt arriving just after the handler is
+  // in place is not lost.
   zq_sigint_flag = 0;
+  signal(SIGINT, zq_sigint_handler);
 }
 
 void zq_sigint_restore() {

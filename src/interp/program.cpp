@@ -49,29 +49,58 @@ int64_t zq_step_words(const zq_instr& in) {
   }
 }
 
-// Stores the first count bytes of text, NUL-padded after its end, into
-// count / 4 words from address.
-void zq_store_bytes(int64_t address, const char* text, int count) {
+// Text bytes go four to a word, the first in the lowest byte; the first
+// count bytes of text, NUL-padded after its end, fill count / 4 words.
+constexpr int zq_bytes_per_word = 4;
+constexpr int zq_most_text_words = zq_step_text_size / zq_bytes_per_word;
+
+void zq_pack_bytes(const char* text, int count, uint32_t* words) {
   bool ended = false;
   for (int i = 0; i < count; ++i) {
     ended = ended || text[i] == '\0';
     const uint32_t byte = ended ? 0 : static_cast<unsigned char>(text[i]);
-    uint32_t& word = zq_prog[address + i / 4];
-    if (i % 4 == 0) word = 0;
-    word |= byte << (8 * (i % 4));
+    uint32_t& word = words[i / zq_bytes_per_word];
+    if (i % zq_bytes_per_word == 0) word = 0;
+    word |= byte << (8 * (i % zq_bytes_per_word));
   }
 }
 
-void zq_load_bytes(int64_t address, char* text, int count) {
+void zq_unpack_bytes(const uint32_t* words, int count, char* text) {
   for (int i = 0; i < count; ++i) {
-    text[i] = static_cast<char>(zq_word_at(address + i / 4) >> (8 * (i % 4)));
+    text[i] = static_cast<char>(words[i / zq_bytes_per_word] >> (8 * (i % zq_bytes_per_word)));
   }
   text[count] = '\0';
+}
+
+void zq_store_bytes(int64_t address, const char* text, int count) {
+  uint32_t words[zq_most_text_words];
+  zq_pack_bytes(text, count, words);
+  for (int i = 0; i < count / zq_bytes_per_word; ++i) zq_prog[address + i] = words[i];
+}
+
+void zq_load_bytes(int64_t address, char* text, int count) {
+  uint32_t words[zq_most_text_words];
+  for (int i = 0; i < count / zq_bytes_per_word; ++i) words[i] = zq_word_at(address + i);
+  zq_unpack_bytes(words, count, text);
 }
 
 }  // namespace
 
 zq_instr zq_step_at(int64_t address) { return zq_instr_unpack(zq_word_at(address)); }
+
+void zq_pack_name(const char* name, uint32_t& word0, uint32_t& word1) {
+  uint32_t words[2];
+  zq_pack_bytes(name, zq_step_name_size, words);
+  word0 = words[0];
+  word1 = words[1];
+}
+
+void zq_unpack_name(uint32_t word0, uint32_t word1, char (&name)[zq_step_name_size + 1]) {
+  const uint32_t words[2] = {word0, word1};
+  zq_unpack_bytes(words, zq_step_name_size, name);
+}
+
+bool zq_is_end_at(int64_t address) { return zq_step_at(address).cmd == zq_idx_end; }
 
 void zq_step_name(int64_t address, char (&name)[zq_step_name_size + 1]) {
   zq_load_bytes(address, name, zq_step_name_size);

@@ -38,10 +38,15 @@ extern int64_t zq_final_end;
 zq_instr zq_step_at(int64_t address);
 // The name kept in the two name words from address, NUL-terminated.
 void zq_step_name(int64_t address, char (&name)[zq_step_name_size + 1]);
+// A name (at most 8 characters) as the two name words of a step, and back.
+void zq_pack_name(const char* name, uint32_t& word0, uint32_t& word1);
+void zq_unpack_name(uint32_t word0, uint32_t word1, char (&name)[zq_step_name_size + 1]);
 // The text kept in the four text words from address, NUL-terminated.
 void zq_step_text(int64_t address, char (&text)[zq_step_text_size + 1]);
 // The number kept in the two number words from address.
 zq_double_64 zq_step_number(int64_t address);
+// Whether the step at address is an END.
+bool zq_is_end_at(int64_t address);
 
 // All words 0 and pc 1; zq_final_end is left for zq_put_final_end.
 void zq_clear_program_memory();

@@ -28,10 +28,14 @@ zq_double_64 zq_d180() { return zqm_zq_double_64_from_double(180.0); }
 
 }  // namespace
 
+// The number-layer calls below run in a fixed order, one statement each:
+// the condition of the last one that raised any is what the caller sees.
 zq_double_64 zq_to_radians(zq_double_64 x) {
   switch (zq_angle) {
-    case ANGLE_DEG:
-      return zqm_div(zqm_mul(zqm_k_pi, x), zq_d180());
+    case ANGLE_DEG: {
+      const zq_double_64 product = zqm_mul(zqm_k_pi, x);
+      return zqm_div(product, zq_d180());
+    }
     case ANGLE_RAD:
       return x;
     case ANGLE_GRAD:
@@ -47,8 +51,11 @@ zq_double_64 zq_from_radians(zq_double_64 x) {
       return zqm_div(zqm_mul(x, zqm_k_180), zqm_k_pi);
     case ANGLE_RAD:
       return x;
-    case ANGLE_GRAD:
-      return zqm_div(zqm_mul(x, zqm_k_180), zqm_mul(zqm_k_pi, zqm_k_0_9));
+    case ANGLE_GRAD: {
+      const zq_double_64 dividend = zqm_mul(x, zqm_k_180);
+      const zq_double_64 divisor = zqm_mul(zqm_k_pi, zqm_k_0_9);
+      return zqm_div(dividend, divisor);
+    }
     default:
       return zqm_k_0;
   }
@@ -59,7 +66,9 @@ zq_double_64 zq_hms_to_hours(zq_double_64 x) {
   const zq_double_64 f = zqm_sub(x, h);
   const zq_double_64 m = zqm_int(zqm_mul(f, zqm_k_100));
   const zq_double_64 s = zqm_mul(zqm_sub(f, zqm_div(m, zqm_k_100)), zqm_k_10000);
-  return zqm_add(h, zqm_add(zqm_div(m, zqm_k_60), zqm_div(s, zqm_k_3600)));
+  const zq_double_64 minutes = zqm_div(m, zqm_k_60);
+  const zq_double_64 seconds = zqm_div(s, zqm_k_3600);
+  return zqm_add(h, zqm_add(minutes, seconds));
 }
 
 zq_double_64 zq_hours_to_hms(zq_double_64 x) {
@@ -70,7 +79,9 @@ zq_double_64 zq_hours_to_hms(zq_double_64 x) {
   const zq_double_64 rest = zqm_sub(s, zqm_mul(hh, zqm_k_3600));
   const zq_double_64 mm = zqm_int(zqm_div(rest, zqm_k_60));
   const zq_double_64 sec = zqm_add(zqm_sub(rest, zqm_mul(mm, zqm_k_60)), r);
-  return zqm_add(hh, zqm_add(zqm_div(mm, zqm_k_100), zqm_div(sec, zqm_k_10000)));
+  const zq_double_64 minutes = zqm_div(mm, zqm_k_100);
+  const zq_double_64 seconds = zqm_div(sec, zqm_k_10000);
+  return zqm_add(hh, zqm_add(minutes, seconds));
 }
 
 void zq_date_to_tm(std::tm& record, zq_double_64 v) {

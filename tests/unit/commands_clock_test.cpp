@@ -200,6 +200,15 @@ TEST_F(CommandsClock, DatePlusAddsDaysInTheDateOrder) {
   zq_reg_set_number(CELL_X, quiet_num("7"));
   zq_cmd_date_plus();
   EXPECT_EQ(zq_reg_types[CELL_X], REG_HMS);
+
+  // A text or flag tag is not kept: the date would show as its bytes.
+  for (const uint8_t tag : {uint8_t{REG_ALPHA}, uint8_t{REG_FLAGS}}) {
+    zq_reg_set(CELL_Y, quiet_num("12.252025"), tag);
+    zq_reg_set_number(CELL_X, quiet_num("7"));
+    zq_cmd_date_plus();
+    EXPECT_EQ(zq_reg_types[CELL_X], REG_NUMBER);
+    EXPECT_TRUE(same_value(zq_regs[CELL_X], "1.012026"));
+  }
 }
 
 TEST_F(CommandsClock, DatePlusFailuresShowNonexistentAndKeepTheStack) {

@@ -136,7 +136,8 @@ TEST_F(CommandsConvert, RoundingReadsBackTheDisplayedText) {
   }
 }
 
-// The H.MMSS rows as values; their exponents come from the conversions.
+// The integer parts inside the H.MMSS conversions keep 16 digits, so the
+// results do too; r-d divides 180 times pi by pi.
 TEST_F(CommandsConvert, HmsArithmetic) {
   struct Case {
     const char* name;
@@ -147,19 +148,23 @@ TEST_F(CommandsConvert, HmsArithmetic) {
     const char* want_y;
   };
   const Case cases[] = {
-      {"hms", zq_cmd_hms, "1", "1.5", "1.3", "1"},
-      {"hr", zq_cmd_hr, "1", "1.3", "1.5", "1"},
-      {"hr", zq_cmd_hr, "1", "-1.30", "-1.5", "1"},
-      {"hms+", zq_cmd_hms_plus, "1.45", "0.3", "2.15", "7"},  // the stack drops
-      {"hms-", zq_cmd_hms_minus, "2.15", "0.3", "1.45", "7"},
-      {"r-d", zq_cmd_r_to_d, "1", "3.141592653589793", "180", "1"},
+      {"hms", zq_cmd_hms, "1", "1.5", "1.300000000000000", "1"},
+      {"hms", zq_cmd_hms, "1", "0.1", "0.06000000000000", "1"},
+      {"hms", zq_cmd_hms, "1", "12.345678", "12.20444408000000", "1"},
+      {"hr", zq_cmd_hr, "1", "1.3", "1.500000000000000", "1"},
+      {"hr", zq_cmd_hr, "1", "-1.30", "-1.500000000000000", "1"},
+      {"hr", zq_cmd_hr, "1", "1.75", "2.250000000000000", "1"},  // minutes are not range-checked
+      {"hr", zq_cmd_hr, "1", "12.345678", "12.58243888888889", "1"},
+      {"hms+", zq_cmd_hms_plus, "1.45", "0.3", "2.150000000000000", "7"},  // the stack drops
+      {"hms-", zq_cmd_hms_minus, "2.15", "0.3", "1.450000000000000", "7"},
+      {"r-d", zq_cmd_r_to_d, "1", "3.141592653589793", "180.0000000000000", "1"},
   };
   for (const Case& c : cases) {
     stack(c.y, c.x);
     const zq_double_64 old_x = zq_regs[CELL_X];
     c.handler();
-    EXPECT_TRUE(zqm_compare(zq_regs[CELL_X], num(c.want_x), CMP_EQ)) << c.name << ": " << cell_text(CELL_X);
-    EXPECT_TRUE(zqm_compare(zq_regs[CELL_Y], num(c.want_y), CMP_EQ)) << c.name << ": " << cell_text(CELL_Y);
+    EXPECT_EQ(cell_text(CELL_X), c.want_x) << c.name << " " << c.x;
+    EXPECT_EQ(cell_text(CELL_Y), c.want_y) << c.name << " " << c.x;
     EXPECT_EQ(zq_regs[CELL_L], old_x) << c.name;
     EXPECT_EQ(zq_last_error, 0) << c.name;
   }

@@ -178,6 +178,21 @@ TEST_F(ProgramTest, SingleStepThatFailsLeavesImmediateMode) {
   EXPECT_EQ(pc, 1);
 }
 
+TEST_F(ProgramTest, RunAndSingleStepAsStepsOfDamagedMemoryDoNothing) {
+  // Recording refuses both commands; only a damaged state file puts them in
+  // memory, where they would run the step that is running them again.
+  for (const char* name : {"run", "sst"}) {
+    SCOPED_TRACE(name);
+    load({"clx 1 end"});  // 1 clx (replaced), 2-4 the number 1, 5 END
+    zq_prog[1] = zq_instr_pack({row_of(name), 0, 0});
+    zq_reg_clear(CELL_X);
+    typed("run");
+    EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
+    EXPECT_EQ(pc, 5) << "the run went on to its END";
+    EXPECT_TRUE(holds(x(), 1));
+  }
+}
+
 TEST_F(ProgramTest, SingleStepIsRefusedInsideAnXailLine) {
   load({"1 end"});
   zq_xail = 1;

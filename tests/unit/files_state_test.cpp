@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "commands/info.h"
+#include "commands/program.h"
 #include "files/paths.h"
 #include "files/state_file.h"
 #include "interp_test_support.h"
@@ -21,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using zq_test::parse_line;
 using bytes = std::vector<uint8_t>;
 
 zq_double_64 number(const char* text) {
@@ -38,7 +40,7 @@ uint64_t text_cell(const char* text) {
 
 // Instruction words built by hand: cmd in bits 0-8, opt in 9-15, add in 16-31.
 constexpr uint32_t word(uint32_t cmd, uint32_t opt, uint32_t add) { return cmd | opt << 9 | add << 16; }
-constexpr uint32_t row_lbl = 110, row_nbr = 12, row_rtn = 145, row_end = 77;
+constexpr uint32_t row_lbl = 110, row_nbr = 12, row_rtn = 145, row_run = 146, row_end = 77;
 
 // The state that the committed fixture files hold: a FIX 2 status with USER
 // mode and flag 59 clear, text in T, R05 and alpha, and one program
@@ -431,6 +433,37 @@ TEST_F(FilesRead, WriteAllRoundTripsAndRelinksLabels) {
   EXPECT_EQ(zq_last_error, ERR_DATA);
 }
 
+// Every step layout, ENDs between programs and a label heading the chain:
+// what the recorder lays out must read back whole.
+TEST_F(FilesRead, RecordedProgramsOfEveryLayoutReadBack) {
+  zq_mode = MODE_RECORD;
+  pc = 1;
+  for (const char* line : {"lbl \"MAIN\"", "lbl 01", "lbl a", "1.5", "\"a text\"", ">\"more\"", "xeq \"SUB\"",
+                           "gto 01", "wrts \"ST\"", "reads x", "sto 05", "fs? 12", "end", "lbl \"SUB\"", "rtn"}) {
+    parse_line(line);
+  }
+  zq_put_final_end(pc);
+  zq_mode = MODE_IMMEDIATE;
+  zq_link_labels();
+  zq_resolve_jumps();
+  testing::internal::CaptureStdout();
+  zq_cmd_gto_dot_dot();
+  testing::internal::GetCapturedStdout();
+  ASSERT_GT(zq_final_end, 20);
+  write_state("programs.mem", MEM_ALL);
+  const snapshot saved = snapshot::take();
+
+  zq_clear_program_memory();
+  zq_put_final_end(1);
+  zq_link_labels();
+  int64_t result = 0;
+  EXPECT_EQ(read_state("programs.mem", MEM_ALL, result), "Reading " + in_dir("programs.mem") + "\n");
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(snapshot::take().words, saved.words);
+  EXPECT_EQ(zq_final_end, saved.final_end);
+  EXPECT_EQ(zq_label_count, 2);
+}
+
 TEST_F(FilesRead, StatusFileRestoresOnlyTheStatus) {
   set_fixture_state();
   write_state("status.mem", MEM_STATUS);
@@ -497,6 +530,12 @@ TEST_F(FilesRead, RefusedFilesChangeNothing) {
       {"final END -1", with(all, 9109, ~uint64_t{0}, 8), MEM_ALL, "Read file: NAME" + damaged},
       {"final END on a step", with(all, 9109, 7, 8), MEM_ALL, "Read file: NAME" + damaged},
       {"END not marked final", with(all, 9117 + 4 * 7, word(row_end, 0, 1), 4), MEM_ALL, "Read file: NAME" + damaged},
+      // Word 7 (the rtn) replaced: memory the recorder could never have laid out.
+      {"step of a typed-only row", with(all, 9117 + 4 * 6, word(row_run, 0, 0), 4), MEM_ALL, "Read file: NAME" + damaged},
+      {"row beyond the table", with(all, 9117 + 4 * 6, word(250, 0, 0), 4), MEM_ALL, "Read file: NAME" + damaged},
+      {"step over the final END", with(all, 9117 + 4 * 6, word(row_nbr, 0, 0), 4), MEM_ALL, "Read file: NAME" + damaged},
+      {"END of no walkable form", with(all, 9117 + 4 * 6, word(row_end, OPT_STR, 0), 4), MEM_ALL,
+       "Read file: NAME" + damaged},
   };
   zq_reg_set_number(CELL_X, number("5"));
   zq_flag_set(FLAG_NO_SAVE);
