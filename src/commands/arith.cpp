@@ -28,20 +28,13 @@ void zq_store_x(zq_double_64 r, zq_store store) {
     zq_reg_set(CELL_X, r, zq_reg_types[CELL_X]);
 }
 
-// The verdict of the number layer on the computation just made; an
-// out-of-range failure is reported as DATA ERROR like any other.
-bool zq_computation_failed() {
-  if (zqm_take_error() == ERR_NONE) return false;
-  zq_report_error(ERR_DATA);
-  return true;
-}
 
 // One operand: LASTX := X, X := f(X). The first take drops a stale code,
 // so the second sees only what f left.
 void zq_one(zq_fn_of_x f, zq_store store) {
   zqm_take_error();
   const zq_double_64 r = f(zq_regs[CELL_X]);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_store_x(r, store);
 }
@@ -50,7 +43,7 @@ void zq_one(zq_fn_of_x f, zq_store store) {
 void zq_two(zq_fn_of_x_y f, zq_store store) {
   zqm_take_error();
   const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_stack_drop_lastx();
   zq_store_x(r, store);
 }
@@ -59,7 +52,7 @@ void zq_two(zq_fn_of_x_y f, zq_store store) {
 void zq_percent(zq_fn_of_x_y f) {
   zqm_take_error();
   const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_store_x(r, STORE_RAW);
 }

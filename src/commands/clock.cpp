@@ -45,13 +45,6 @@ void zq_to_upper(char* text) {
   for (; *text != '\0'; ++text) *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
 }
 
-// The number layer's verdict on the calls since the last take; a failure is
-// reported as `code`.
-bool zq_failed(zq_error_code code) {
-  if (zqm_take_error() == ERR_NONE) return false;
-  zq_report_error(code);
-  return true;
-}
 
 // The day number of a date value. A value without a 32-bit form leaves its
 // invalid operation in the context, for the caller's next checked call.
@@ -112,7 +105,7 @@ void zq_cmd_date() {
   }
   zqm_take_error();
   const zq_double_64 today = zq_get_today_value();
-  if (zq_failed(ERR_DATA)) return;
+  if (zq_number_failed(ERR_DATA)) return;
   zq_stack_push(today);
 }
 
@@ -129,7 +122,7 @@ void zq_cmd_time() {
   }
   zqm_take_error();
   const zq_double_64 value = zq_tm_to_time_value(now, reading.tv_nsec / 1000000);
-  if (zq_failed(ERR_DATA)) return;
+  if (zq_number_failed(ERR_DATA)) return;
   zq_stack_push(value);
 }
 
@@ -150,7 +143,7 @@ void zq_cmd_dow() {
   zq_format_weekday(now, day);
   zq_print_line(day);
   const zq_double_64 number = zq_weekday_value(now);
-  if (zq_failed(ERR_DATA)) return;
+  if (zq_number_failed(ERR_DATA)) return;
   zq_stack_push(number);
 }
 
@@ -160,9 +153,9 @@ void zq_cmd_dow() {
 void zq_cmd_date_plus() {
   zqm_take_error();
   const zq_double_64 start = zqm_zq_double_64_from_lint(zq_day_number(zq_regs[CELL_Y]));
-  if (zq_failed(ERR_NONEXISTENT)) return;
+  if (zq_number_failed(ERR_NONEXISTENT)) return;
   const zq_double_64 date = zq_julian_day_to_date(zqm_add(zq_regs[CELL_X], start));
-  if (zq_failed(ERR_NONEXISTENT)) return;
+  if (zq_number_failed(ERR_NONEXISTENT)) return;
   zq_stack_drop_lastx();
   // Keeps the numeric tag that came down from Y. date+ checks no operand
   // types, and a date written under a text or flag tag would show as bytes.
@@ -177,7 +170,7 @@ void zq_cmd_ddays() {
   const int64_t to = zq_day_number(zq_regs[CELL_X]);
   const int64_t from = zq_day_number(zq_regs[CELL_Y]);
   const zq_double_64 difference = zqm_zq_double_64_from_lint(to - from);
-  if (zq_failed(ERR_DATA)) return;
+  if (zq_number_failed(ERR_DATA)) return;
   zq_stack_drop_lastx();
   zq_reg_set_number(CELL_X, difference);
 }
@@ -186,7 +179,7 @@ void zq_cmd_ddays() {
 void zq_cmd_adate() {
   zqm_take_error();
   const double t = zqm_double_from_zq_double_64(zqm_abs(zq_regs[CELL_X]));
-  if (zq_failed(ERR_DATA)) return;
+  if (zq_number_failed(ERR_DATA)) return;
   const int kept = zq_digits == 0 ? 2 : zq_digits <= 2 ? 5 : zq_digits <= 4 ? 8 : 10;
   char number[zq_adate_number_size];
   std::snprintf(number, sizeof number, "%09.6f", t);

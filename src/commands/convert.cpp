@@ -30,19 +30,12 @@ void zq_replace_x(zq_double_64 r) {
   zq_set_raw(CELL_X, r);
 }
 
-// The verdict of the number layer on the computation just made; any class
-// of failure is reported as DATA ERROR.
-bool zq_computation_failed() {
-  if (zqm_take_error() == ERR_NONE) return false;
-  zq_report_error(ERR_DATA);
-  return true;
-}
 
 // One operand: LASTX := X, X := f(X).
 void zq_one(zq_fn_of_x f) {
   zqm_take_error();
   const zq_double_64 r = f(zq_regs[CELL_X]);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_replace_x(r);
 }
 
@@ -50,7 +43,7 @@ void zq_one(zq_fn_of_x f) {
 void zq_two(zq_fn_of_x_y f) {
   zqm_take_error();
   const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_stack_drop_lastx();
   zq_set_raw(CELL_X, r);
 }
@@ -131,7 +124,7 @@ void zq_cmd_p_to_r() {
   const zq_double_64 angle = zq_regs[CELL_Y];
   const zq_double_64 new_y = zqm_mul(radius, zqm_sin(zq_to_radians(angle)));
   const zq_double_64 new_x = zqm_mul(radius, zqm_cos(zq_to_radians(angle)));
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_replace_pair(new_x, new_y);
 }
 
@@ -144,7 +137,7 @@ void zq_cmd_r_to_p() {
   const zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, x)));
   const zq_double_64 x2 = zqm_mul(x, x);
   const zq_double_64 radius = zqm_sqrt(zqm_add(zqm_mul(y, y), x2));
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_replace_pair(radius, angle);
 }
 
@@ -157,7 +150,7 @@ void zq_cmd_rnd() {
   const bool radix_point = zq_flag_test(FLAG_RADIX_POINT);
   zq_remove_char(text, radix_point ? ',' : '.');
   const zq_double_64 r = zqm_zq_double_64_from_string(text, sizeof text, radix_point ? 1 : 0);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_replace_x(r);
 }
 

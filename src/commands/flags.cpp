@@ -33,10 +33,7 @@ void zq_put_operand_flag(bool on) {
   if (!n) return;
   // The conversion leaves its failure in the status only: map it first.
   zqm_check_status();
-  if (zqm_take_error() != ERR_NONE) {
-    zq_report_error(ERR_DATA);
-    return;
-  }
+  if (zq_number_failed()) return;
   zq_flag_put(static_cast<int>(zq_flag_number_check(*n)), on);
 }
 
@@ -152,10 +149,7 @@ void zq_cmd_x_swap_f() {
   zqm_take_error();
   const uint64_t bits = static_cast<uint64_t>(zqm_lint_from_zq_double_64(magnitude)) & zq_low_flags_mask;
   const zq_double_64 old = zqm_zq_double_64_from_lint(static_cast<int64_t>(zq_flags & zq_low_flags_mask));
-  if (zqm_take_error() != ERR_NONE) {
-    zq_report_error(ERR_DATA);
-    return;
-  }
+  if (zq_number_failed()) return;
   zq_flags = (zq_flags & ~zq_low_flags_mask) | bits;
   zq_regs[CELL_X] = old;
 }

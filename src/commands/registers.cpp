@@ -33,10 +33,7 @@ void zq_store_arith(zq_fn_of_r_x f) {
   const zq_cell_index cell = zq_get_operand_reg();
   if (cell == zq_no_cell) return;
   const zq_double_64 v = f(zq_regs[cell], zq_regs[CELL_X]);
-  if (zqm_take_error() != ERR_NONE) {
-    zq_report_error(ERR_DATA);
-    return;
-  }
+  if (zq_number_failed()) return;
   zq_reg_set_number(cell, v);
 }
 

@@ -67,9 +67,6 @@ void zq_cmd_pi() { zq_stack_push(zqm_k_pi); }
 void zq_cmd_chs() {
   zqm_take_error();
   const zq_double_64 r = zqm_mul(zqm_k_minus_1, zq_regs[CELL_X]);
-  if (zqm_take_error() != ERR_NONE) {
-    zq_report_error(ERR_DATA);
-    return;
-  }
+  if (zq_number_failed()) return;
   zq_reg_set_number(CELL_X, r);
 }

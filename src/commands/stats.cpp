@@ -27,12 +27,6 @@ zq_cell_index zq_stat_block() {
 
 zq_double_64 zq_stat(zq_cell_index block, zq_stat_slot slot) { return zq_regs[block + slot]; }
 
-// The verdict of the number layer on the computation just made.
-bool zq_computation_failed() {
-  if (zqm_take_error() == ERR_NONE) return false;
-  zq_report_error(ERR_DATA);
-  return true;
-}
 
 // LASTX := X, X := x_value, Y := y_value, all numbers; Z and T stay.
 void zq_store_x_y(zq_double_64 x_value, zq_double_64 y_value) {
@@ -59,7 +53,7 @@ void zq_accumulate(bool remove) {
     const bool negate = remove && slot != STAT_COUNT;
     sums[slot] = zqm_add(zq_regs[block + slot], negate ? zqm_mul(zqm_k_minus_1, terms[slot]) : terms[slot]);
   }
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_reg_set_number(CELL_X, sums[STAT_COUNT]);
   for (int64_t slot = 0; slot < zq_stat_register_count; ++slot) zq_reg_set_number(block + slot, sums[slot]);
@@ -80,7 +74,7 @@ void zq_cmd_mean() {
   const zq_double_64 mean_x = zqm_div(zq_stat(block, STAT_SUM_X), n);
   if (zqm_take_error() != ERR_NONE) puts("first calc");
   const zq_double_64 mean_y = zqm_div(zq_stat(block, STAT_SUM_Y), n);
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_store_x_y(mean_x, mean_y);
 }
 
@@ -98,7 +92,7 @@ void zq_cmd_sdev() {
   const zq_double_64 m = zqm_sub(n, zqm_k_1);
   const zq_double_64 dev_y = zqm_sqrt(zqm_div(zqm_sub(zq_stat(block, STAT_SUM_Y2), square_y), m));
   const zq_double_64 dev_x = zqm_sqrt(zqm_div(zqm_sub(zq_stat(block, STAT_SUM_X2), square_x), m));
-  if (zq_computation_failed()) return;
+  if (zq_number_failed()) return;
   zq_store_x_y(dev_x, dev_y);
 }
 

@@ -76,3 +76,9 @@ void zq_show_message(int kind, const char* text, const void* argument) {
   std::printf("%s", line);
   std::putchar('\n');
 }
+
+bool zq_number_failed(zq_error_code code) {
+  if (zqm_take_error() == ERR_NONE) return false;
+  zq_report_error(code);
+  return true;
+}

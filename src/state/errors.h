@@ -29,3 +29,7 @@ zq_error_code zq_check_data_error(zq_error_code code);
 // Prints at most 63 characters, then a line feed. The argument points to a
 // char (MSG_CHAR), a NUL-terminated text (MSG_STRING) or an int64_t (MSG_LONG).
 void zq_show_message(int kind, const char* text, const void* argument);
+
+// The number layer's verdict on the calls since the last zqm_take_error:
+// on a failure of any class, reports `code` and returns true.
+bool zq_number_failed(zq_error_code code = ERR_DATA);
