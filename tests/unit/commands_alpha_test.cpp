@@ -20,18 +20,6 @@ namespace {
 
 using namespace zq_test;
 
-void set_alpha(const std::string& text) {
-  std::memset(zq_alpha, 0, sizeof zq_alpha);
-  std::memcpy(zq_alpha, text.data(), std::min(text.size(), sizeof zq_alpha));
-}
-
-// The text, checked to be followed by NUL padding only.
-std::string alpha_text() {
-  const int64_t length = zq_alpha_length();
-  for (int64_t i = length; i < zq_alpha_size; ++i) EXPECT_EQ(zq_alpha[i], '\0') << "position " << i;
-  return std::string(zq_alpha, static_cast<size_t>(length));
-}
-
 void set_x_text(const char* text) {
   zq_reg_set(CELL_X, zq_cell_pack_text(text, static_cast<int64_t>(std::strlen(text))), REG_ALPHA);
 }
@@ -46,24 +34,6 @@ void set_text_operand(const char* text) {
 class CommandsAlpha : public InterpTest {
  protected:
   CommandsAlpha() : InterpTest(MODE_IMMEDIATE) {}
-
-  // Runs a handler and returns what it printed.
-  static std::string output_of(void (*handler)()) {
-    testing::internal::CaptureStdout();
-    handler();
-    return testing::internal::GetCapturedStdout();
-  }
-
-  // Records a line as program steps from word 1, then stands on word 1 in a run.
-  static void record(const char* line) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    testing::internal::GetCapturedStdout();
-    zq_mode = MODE_RUN;
-    pc = 1;
-  }
 };
 
 TEST_F(CommandsAlpha, TypedTextsComeFromTheParser) {
@@ -86,7 +56,7 @@ TEST_F(CommandsAlpha, TypedTextsComeFromTheParser) {
 }
 
 TEST_F(CommandsAlpha, StepsReadTheirTextField) {
-  record("\"ABCDEFGHIJKLMNOPQRST\" >\"0123456789ABCDEF\" aleng");
+  record("\"ABCDEFGHIJKLMNOPQRST\" >\"0123456789ABCDEF\" aleng", MODE_RUN);
   set_alpha("ZZZZZZZZZZZZZZZZZZZZZZZZ");
   set_text_operand("not this");
 
@@ -101,7 +71,7 @@ TEST_F(CommandsAlpha, StepsReadTheirTextField) {
 }
 
 TEST_F(CommandsAlpha, InsideAnXailLineTheParsersTextCounts) {
-  record("\"STEPTEXT\" >\"MORE\"");
+  record("\"STEPTEXT\" >\"MORE\"", MODE_RUN);
   zq_xail = 1;
   set_text_operand("HI");
   zq_cmd_alpha();

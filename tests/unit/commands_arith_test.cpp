@@ -18,12 +18,11 @@
 #include "state/registers.h"
 
 #include "number_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
 using namespace zq_test;
-
-std::string cell_text(zq_cell_index cell) { return layer_text(zq_regs[cell]); }
 
 class CommandsArith : public ::testing::Test {
  protected:

@@ -52,27 +52,6 @@ class CatalogTest : public InterpTest {
     std::memset(zq_path, 0, sizeof zq_path);
     InterpTest::TearDown();
   }
-
-  static void set_alpha(const char* text) {
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-    std::memcpy(zq_alpha, text, strnlen(text, sizeof zq_alpha));
-  }
-
-  static std::string typed(const char* line) {
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    return testing::internal::GetCapturedStdout();
-  }
-
-  static void load(std::initializer_list<const char*> lines) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    for (const char* line : lines) parse_line(line);
-    zq_put_final_end(pc);
-    zq_link_labels();
-    zq_mode = MODE_IMMEDIATE;
-    pc = 1;
-  }
 };
 
 // A fresh directory holding the named empty files.

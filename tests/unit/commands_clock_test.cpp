@@ -17,6 +17,7 @@
 #include "state/registers.h"
 
 #include "number_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ bool has_shape(const std::string& text, const std::string& shape) {
   return true;
 }
 
-std::string alpha_text() { return std::string(zq_alpha, strnlen(zq_alpha, zq_alpha_size)); }
+// The register up to its first NUL, padding unchecked.
+std::string alpha_up_to_nul() { return std::string(zq_alpha, strnlen(zq_alpha, zq_alpha_size)); }
 
 class CommandsClock : public ::testing::Test {
  protected:
@@ -77,13 +79,6 @@ class CommandsClock : public ::testing::Test {
   void stack(const char* y, const char* x) {
     zq_reg_set_number(CELL_Y, quiet_num(y));
     zq_reg_set_number(CELL_X, quiet_num(x));
-  }
-
-  // Runs a handler and gives what it printed.
-  static std::string printed(void (*handler)()) {
-    testing::internal::CaptureStdout();
-    handler();
-    return testing::internal::GetCapturedStdout();
   }
 };
 
@@ -141,34 +136,34 @@ TEST_F(CommandsClock, ClockTextFollowsTheClockMode) {
 
 // What the real clock gives can only be checked for its form.
 TEST_F(CommandsClock, ClockReadingsHaveTheirShape) {
-  EXPECT_TRUE(has_shape(printed(zq_cmd_date), "99/99/9999 AAA\n"));
+  EXPECT_TRUE(has_shape(output_of(zq_cmd_date), "99/99/9999 AAA\n"));
   const double date = zqm_double_from_zq_double_64(zq_regs[CELL_X]);
   EXPECT_TRUE(date >= 1.01 && date < 12.32) << date;
   EXPECT_EQ(zq_reg_types[CELL_X], REG_NUMBER);
 
   const zq_double_64 today = zq_regs[CELL_X];
-  const std::string time_line = printed(zq_cmd_time);
+  const std::string time_line = output_of(zq_cmd_time);
   EXPECT_TRUE(has_shape(time_line, "9:99:99\n") || has_shape(time_line, "99:99:99\n")) << time_line;
   const double time = zqm_double_from_zq_double_64(zq_regs[CELL_X]);
   EXPECT_TRUE(time >= 0.0 && time < 24.0) << time;
   EXPECT_EQ(zq_regs[CELL_Y], today);
 
-  EXPECT_TRUE(has_shape(printed(zq_cmd_clock), "99:99  99/99\n"));
+  EXPECT_TRUE(has_shape(output_of(zq_cmd_clock), "99:99  99/99\n"));
   zq_clock_mode = CLK_DMY | CLK_TIME_ONLY;
-  EXPECT_TRUE(has_shape(printed(zq_cmd_clock), "99:99:99\n"));
+  EXPECT_TRUE(has_shape(output_of(zq_cmd_clock), "99:99:99\n"));
 
-  EXPECT_TRUE(has_shape(printed(zq_cmd_dow), "AAA\n"));
+  EXPECT_TRUE(has_shape(output_of(zq_cmd_dow), "AAA\n"));
   const double day = zqm_double_from_zq_double_64(zq_regs[CELL_X]);
   EXPECT_TRUE(day >= 1.0 && day <= 7.0 && day == static_cast<int>(day)) << day;
 
   // In a running program date and time only push; clock and dow still print.
   zq_mode = MODE_RUN;
   const zq_double_64 weekday = zq_regs[CELL_X];
-  EXPECT_EQ(printed(zq_cmd_date), "");
-  EXPECT_EQ(printed(zq_cmd_time), "");
+  EXPECT_EQ(output_of(zq_cmd_date), "");
+  EXPECT_EQ(output_of(zq_cmd_time), "");
   EXPECT_EQ(zq_regs[CELL_Z], weekday);
-  EXPECT_NE(printed(zq_cmd_clock), "");
-  EXPECT_NE(printed(zq_cmd_dow), "");
+  EXPECT_NE(output_of(zq_cmd_clock), "");
+  EXPECT_NE(output_of(zq_cmd_dow), "");
   EXPECT_EQ(zq_mode, MODE_RUN);
 }
 
@@ -223,7 +218,7 @@ TEST_F(CommandsClock, DatePlusFailuresShowNonexistentAndKeepTheStack) {
     stack(c.y, c.x);
     const zq_double_64 y = zq_regs[CELL_Y], x = zq_regs[CELL_X], l = zq_regs[CELL_L];
     zq_last_error = 0;
-    EXPECT_EQ(printed(zq_cmd_date_plus), "NONEXISTENT\n") << c.y << " + " << c.x;
+    EXPECT_EQ(output_of(zq_cmd_date_plus), "NONEXISTENT\n") << c.y << " + " << c.x;
     EXPECT_EQ(zq_last_error, ERR_NONEXISTENT);
     EXPECT_EQ(zq_regs[CELL_X], x);
     EXPECT_EQ(zq_regs[CELL_Y], y);
@@ -233,7 +228,7 @@ TEST_F(CommandsClock, DatePlusFailuresShowNonexistentAndKeepTheStack) {
   // Flag 25 swallows one failure.
   zq_flag_set(FLAG_IGNORE_ERROR);
   stack("3000", "1");
-  EXPECT_EQ(printed(zq_cmd_date_plus), "");
+  EXPECT_EQ(output_of(zq_cmd_date_plus), "");
   EXPECT_FALSE(zq_flag_test(FLAG_IGNORE_ERROR));
   EXPECT_TRUE(same_value(zq_regs[CELL_X], "1"));
 }
@@ -260,7 +255,7 @@ TEST_F(CommandsClock, DdaysCountsFromYToX) {
   zq_clock_mode = 0;
   stack("1.012025", "3000");
   const zq_double_64 x = zq_regs[CELL_X];
-  EXPECT_EQ(printed(zq_cmd_ddays), "DATA ERROR\n");
+  EXPECT_EQ(output_of(zq_cmd_ddays), "DATA ERROR\n");
   EXPECT_EQ(zq_last_error, ERR_DATA);
   EXPECT_EQ(zq_regs[CELL_X], x);
 }
@@ -289,7 +284,7 @@ TEST_F(CommandsClock, AdateAppendsAsManyCharactersAsTheDigitCountAsks) {
     zq_digits = c.digits;
     zq_reg_set_number(CELL_X, quiet_num(c.x));
     zq_cmd_adate();
-    EXPECT_EQ(alpha_text(), c.text) << c.x << " with " << int{c.digits} << " digits";
+    EXPECT_EQ(alpha_up_to_nul(), c.text) << c.x << " with " << int{c.digits} << " digits";
   }
   EXPECT_EQ(zq_last_error, 0);
 }
@@ -312,13 +307,13 @@ TEST_F(CommandsClock, AtimeReadsNegativeTimesAsAfternoon) {
     zq_clock_mode = c.mode;
     zq_reg_set_number(CELL_X, quiet_num(c.x));
     c.command();
-    EXPECT_EQ(alpha_text(), c.text) << c.x;
+    EXPECT_EQ(alpha_up_to_nul(), c.text) << c.x;
   }
 
   std::memset(zq_alpha, 0, sizeof zq_alpha);
   zq_reg_set_number(CELL_X, quiet_num("-100"));
-  EXPECT_EQ(printed(zq_cmd_atime), "DATA ERROR\n");
-  EXPECT_EQ(alpha_text(), "");
+  EXPECT_EQ(output_of(zq_cmd_atime), "DATA ERROR\n");
+  EXPECT_EQ(alpha_up_to_nul(), "");
   EXPECT_EQ(zq_last_error, 0);
 }
 

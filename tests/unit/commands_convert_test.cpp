@@ -16,12 +16,11 @@
 #include "state/registers.h"
 
 #include "number_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
 using namespace zq_test;
-
-std::string cell_text(zq_cell_index cell) { return layer_text(zq_regs[cell]); }
 
 // The stack cells L, X, Y, Z, T with their tags.
 struct zq_stack_image {

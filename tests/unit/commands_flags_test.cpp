@@ -31,29 +31,6 @@ class FlagsTest : public InterpTest {
  protected:
   FlagsTest() : InterpTest(MODE_IMMEDIATE) {}
 
-  static std::string typed(const char* line) {
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    return testing::internal::GetCapturedStdout();
-  }
-
-  // Records a line as program steps from word 1, then stands on word 1 in
-  // immediate mode.
-  static void record(const char* line) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    typed(line);
-    zq_mode = MODE_IMMEDIATE;
-    pc = 1;
-  }
-
-  static std::string run_one_step() {
-    zq_mode = MODE_RUN;
-    testing::internal::CaptureStdout();
-    zq_execute();
-    return testing::internal::GetCapturedStdout();
-  }
-
   static void set_stack(const char* x, const char* y) {
     zq_reg_set_number(CELL_X, quiet_num(x));
     zq_reg_set_number(CELL_Y, quiet_num(y));
@@ -103,7 +80,7 @@ TEST_F(FlagsTest, ComparisonsInARunSkipOnlyWhenFalse) {
   for (const compare_case& c : compare_cases) {
     SCOPED_TRACE(std::string(c.command) + " x=" + c.x + " y=" + c.y);
     reset_interp_state(MODE_IMMEDIATE);
-    record((std::string(c.command) + " clx clx").c_str());
+    record((std::string(c.command) + " clx clx").c_str(), MODE_IMMEDIATE);
     set_stack(c.x, c.y);
     EXPECT_EQ(run_one_step(), "") << "a run shows no answer";
     EXPECT_EQ(pc, c.holds ? 2 : 3);
@@ -136,7 +113,7 @@ TEST_F(FlagsTest, AFalseTestPassesOverOneWholeStepButNeverAnEnd) {
   for (const skip_case& c : cases) {
     SCOPED_TRACE(c.program);
     reset_interp_state(MODE_IMMEDIATE);
-    record(c.program);
+    record(c.program, MODE_IMMEDIATE);
     zq_reg_set_number(CELL_X, quiet_num(c.x));
     run_one_step();
     EXPECT_EQ(pc, c.pc_after);
@@ -298,7 +275,7 @@ TEST_F(FlagsTest, FlagTestsInARunSkipWhenTheConditionFails) {
   for (const run_case& c : cases) {
     SCOPED_TRACE(c.program);
     reset_interp_state(MODE_IMMEDIATE);
-    record(c.program);
+    record(c.program, MODE_IMMEDIATE);
     zq_flags = c.flags_before;
     EXPECT_EQ(run_one_step(), c.output);
     EXPECT_EQ(pc, c.pc_after);
@@ -424,7 +401,7 @@ TEST_F(FlagsTest, CountersInARunSkip) {
   for (const counter_case& c : counter_cases) {
     SCOPED_TRACE(std::string(c.line) + " " + c.before);
     reset_interp_state(MODE_IMMEDIATE);
-    record((std::string(c.line) + " clx clx").c_str());
+    record((std::string(c.line) + " clx clx").c_str(), MODE_IMMEDIATE);
     zq_reg_set_number(R05, quiet_num(c.before));
     EXPECT_EQ(run_one_step(), "");
     EXPECT_EQ(text_of(zq_regs[R05]), text_of(quiet_num(c.after)));
@@ -433,7 +410,7 @@ TEST_F(FlagsTest, CountersInARunSkip) {
 }
 
 TEST_F(FlagsTest, DseRunsPastAMissedFinalValue) {
-  record("dse 05 clx clx");
+  record("dse 05 clx clx", MODE_IMMEDIATE);
   zq_reg_set_number(R05, quiet_num("10.00502"));
   for (const char* expected : {"8.00502", "6.00502", "4.00502", "2.00502", "0.00502", "-2.00502"}) {
     pc = 1;
@@ -471,7 +448,7 @@ TEST_F(FlagsTest, CountersRefuseWhatTheyCannotDecodeOrStore) {
   for (const refused_case& c : cases) {
     SCOPED_TRACE(std::string(c.line) + " " + c.value);
     reset_interp_state(MODE_IMMEDIATE);
-    record((std::string(c.line) + " clx clx").c_str());
+    record((std::string(c.line) + " clx clx").c_str(), MODE_IMMEDIATE);
     const zq_double_64 before = quiet_num(c.value);
     zq_reg_set_number(R05, before);
     EXPECT_EQ(run_one_step(), "DATA ERROR\n");

@@ -15,6 +15,7 @@
 #include "state/registers.h"
 
 #include "number_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
@@ -45,12 +46,6 @@ class CommandsModes : public ::testing::Test {
     zq_quit = 0;
     zq_set_prompt();
     zqm_take_error();
-  }
-
-  static void operand(uint8_t opt, uint16_t add) {
-    zq_decoded = zq_instr{};
-    zq_decoded.opt = opt;
-    zq_decoded.add = add;
   }
 };
 

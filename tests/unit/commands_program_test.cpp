@@ -34,38 +34,9 @@ namespace {
 
 using namespace zq_test;
 
-zq_double_64 number(int n) { return zqm_zq_double_64_from_int(n); }
-
-// Equal in value: the cleared stack holds 0.0, so sums keep one decimal.
-testing::AssertionResult holds(zq_double_64 value, int n) {
-  if (zqm_compare(value, number(n), CMP_EQ)) return testing::AssertionSuccess();
-  char text[zqm_string_size];
-  zqm_string_from_zq_double_64(text, sizeof text, value);
-  return testing::AssertionFailure() << text << " is not " << n;
-}
-
 class ProgramTest : public zq_test::InterpTest {
  protected:
   ProgramTest() : InterpTest(MODE_IMMEDIATE) {}
-
-  // Records the lines from word 1 as a load does (final END, relink, and the
-  // jump resolution when asked); back in MODE_IMMEDIATE with pc 1.
-  static void load(std::initializer_list<const char*> lines, bool resolve = false) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    for (const char* line : lines) parse_line(line);
-    zq_put_final_end(pc);
-    zq_link_labels();
-    if (resolve) zq_resolve_jumps();
-    zq_mode = MODE_IMMEDIATE;
-    pc = 1;
-  }
-
-  static std::string typed(const char* line) {
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    return testing::internal::GetCapturedStdout();
-  }
 
   static zq_double_64 x() { return zq_regs[CELL_X]; }
   static zq_double_64 y() { return zq_regs[CELL_Y]; }

@@ -19,6 +19,7 @@
 #include "state/registers.h"
 
 #include "number_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
@@ -42,18 +43,6 @@ class CommandsRegisters : public ::testing::Test {
     zq_decoded = zq_instr{};
     zq_flags = 0;
     zq_last_error = 0;
-  }
-
-  static void operand(uint8_t opt, uint16_t add) {
-    zq_decoded.opt = opt;
-    zq_decoded.add = add;
-  }
-
-  // Runs the handler with the output captured; returns that output.
-  static std::string run(void (*handler)()) {
-    testing::internal::CaptureStdout();
-    handler();
-    return testing::internal::GetCapturedStdout();
   }
 
   // Value and tag of every cell.
@@ -85,7 +74,7 @@ TEST_F(CommandsRegisters, StoreArithmeticWritesANumberAndKeepsTheStack) {
     const zq_double_64 l = zq_regs[CELL_L];
     // A code left over from before does not count.
     zqm_set_error(ERR_DATA);
-    EXPECT_EQ(run(c.handler), c.result ? "" : "DATA ERROR\n") << c.r << " " << c.x;
+    EXPECT_EQ(output_of(c.handler), c.result ? "" : "DATA ERROR\n") << c.r << " " << c.x;
     EXPECT_EQ(text_of(zq_regs[reg(5)]), c.result ? c.result : c.r);
     EXPECT_EQ(zq_reg_types[reg(5)], c.result ? REG_NUMBER : REG_HMS);
     EXPECT_EQ(text_of(zq_regs[CELL_X]), c.x);
@@ -123,7 +112,7 @@ TEST_F(CommandsRegisters, AMissingOperandRegisterChangesNothing) {
   for (auto* handler : handlers) {
     operand(OPT_NUM | OPT_IND, 4);
     const Cells before = cells();
-    EXPECT_EQ(run(handler), "NONEXISTENT\n");
+    EXPECT_EQ(output_of(handler), "NONEXISTENT\n");
     EXPECT_EQ(cells(), before);
   }
 }
@@ -157,7 +146,7 @@ TEST_F(CommandsRegisters, BlocksStayInsideTheRegisterFile) {
     const Cells before = cells();
     Cells expected = before;
     for (size_t i = 0; i < c.to.size(); ++i) expected[reg(c.to[i])] = before[reg(c.from[i])];
-    EXPECT_EQ(run(c.handler), c.refused ? "DATA ERROR\n" : "") << c.x;
+    EXPECT_EQ(output_of(c.handler), c.refused ? "DATA ERROR\n" : "") << c.x;
     EXPECT_EQ(cells(), expected) << c.x;
   }
 }
@@ -181,7 +170,7 @@ TEST_F(CommandsRegisters, ClearXClearsTheFirstThenStepsFromTheNext) {
     zq_reg_set_number(CELL_X, quiet_num(c.x));
     Cells expected = cells();
     for (const int r : c.cleared) expected[reg(r)] = {zqm_k_0, REG_NUMBER};
-    EXPECT_EQ(run(zq_cmd_clrgx), c.refused ? "DATA ERROR\n" : "") << c.x;
+    EXPECT_EQ(output_of(zq_cmd_clrgx), c.refused ? "DATA ERROR\n" : "") << c.x;
     EXPECT_EQ(cells(), expected) << c.x;
   }
 }
@@ -200,7 +189,7 @@ TEST_F(CommandsRegisters, ClearStackAndRegistersSpareLastxAndTheLiteral) {
 
 TEST_F(CommandsRegisters, ErrnoPushesTheLastCodeEvenASwallowedOne) {
   zq_flag_set(FLAG_IGNORE_ERROR);
-  EXPECT_EQ(run([] { zq_report_error(ERR_FLAG_DATA); }), "");
+  EXPECT_EQ(output_of([] { zq_report_error(ERR_FLAG_DATA); }), "");
   zq_reg_set(CELL_X, 0x41, REG_ALPHA);
   zq_cmd_errno();
   EXPECT_EQ(text_of(zq_regs[CELL_X]), "5");
@@ -209,7 +198,7 @@ TEST_F(CommandsRegisters, ErrnoPushesTheLastCodeEvenASwallowedOne) {
   EXPECT_EQ(zq_reg_types[CELL_L], REG_ALPHA);
   EXPECT_EQ(zq_reg_types[CELL_Y], REG_ALPHA);
 
-  EXPECT_EQ(run([] { zq_report_error(42); }), "UNKNOWN\n");
+  EXPECT_EQ(output_of([] { zq_report_error(42); }), "UNKNOWN\n");
   zq_cmd_errno();
   EXPECT_EQ(text_of(zq_regs[CELL_X]), "99");
   zq_cmd_clerr();

@@ -17,12 +17,11 @@
 #include "state/registers.h"
 
 #include "number_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
 using namespace zq_test;
-
-std::string cell_text(zq_cell_index cell) { return layer_text(zq_regs[cell]); }
 
 // The texts of the six block cells from `base`.
 std::vector<std::string> block_texts(zq_cell_index base) {
@@ -69,12 +68,6 @@ class CommandsStats : public ::testing::Test {
     zq_reg_set_number(CELL_Y, num(y));
     zq_reg_set_number(CELL_X, num(x));
     zqm_take_error();
-  }
-
-  static void operand(uint8_t opt, uint16_t add) {
-    zq_decoded = zq_instr{};
-    zq_decoded.opt = opt;
-    zq_decoded.add = add;
   }
 };
 

@@ -24,13 +24,6 @@ namespace {
 
 using namespace zq_test;
 
-testing::AssertionResult holds(zq_cell_index cell, int n) {
-  if (zqm_compare(zq_regs[cell], zqm_zq_double_64_from_int(n), CMP_EQ)) return testing::AssertionSuccess();
-  char text[zqm_string_size];
-  zqm_string_from_zq_double_64(text, sizeof text, zq_regs[cell]);
-  return testing::AssertionFailure() << text << " is not " << n;
-}
-
 class XailTest : public InterpTest {
  protected:
   XailTest() : InterpTest(MODE_IMMEDIATE) {}
@@ -39,33 +32,10 @@ class XailTest : public InterpTest {
     zq_xail_failed = 0;
   }
 
-  static void set_alpha(const char* text) {
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-    std::memcpy(zq_alpha, text, strnlen(text, sizeof zq_alpha));
-  }
-
-  // The line typed at the prompt, with what it printed.
-  static std::string typed(const char* line) {
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    return testing::internal::GetCapturedStdout();
-  }
-
   // Sets the alpha register to text and types xail.
   static std::string xail(const char* text) {
     set_alpha(text);
     return typed("xail");
-  }
-
-  // Records the lines from word 1 as a load does; back in MODE_IMMEDIATE.
-  static void load(std::initializer_list<const char*> lines) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    for (const char* line : lines) parse_line(line);
-    zq_put_final_end(pc);
-    zq_link_labels();
-    zq_mode = MODE_IMMEDIATE;
-    pc = 1;
   }
 
   // The word address of the first step of row cmd.
@@ -79,8 +49,8 @@ class XailTest : public InterpTest {
 
 TEST_F(XailTest, RunsTheLineAsTyped) {
   EXPECT_EQ(xail("1 2 +"), "");
-  EXPECT_TRUE(holds(CELL_X, 3));
-  EXPECT_TRUE(holds(CELL_L, 2));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 3));
+  EXPECT_TRUE(holds(zq_regs[CELL_L], 2));
   EXPECT_EQ(zq_xail, 0);
   EXPECT_EQ(zq_advance, ADV_NEXT);
 }
@@ -89,7 +59,7 @@ TEST_F(XailTest, ParserStateComesBack) {
   // The typed line goes on after xail in the state it had before it.
   set_alpha("4");
   EXPECT_EQ(typed("xail 5 +"), "");
-  EXPECT_TRUE(holds(CELL_X, 9));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 9));
   EXPECT_EQ(zq_parse_state, EX_CMD_NUM);
 }
 
@@ -97,9 +67,9 @@ TEST_F(XailTest, RefusedWordStopsTheRestOfTheLine) {
   zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(4));
   // foo names nothing: refused without a parser message of its own.
   EXPECT_EQ(xail("sto 05 foo 7"), "XAIL ERROR\n");
-  EXPECT_TRUE(holds(CELL_R00 + 5, 4));
-  EXPECT_TRUE(holds(CELL_X, 4));
-  EXPECT_TRUE(holds(CELL_Y, 0));
+  EXPECT_TRUE(holds(zq_regs[CELL_R00 + 5], 4));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 4));
+  EXPECT_TRUE(holds(zq_regs[CELL_Y], 0));
   EXPECT_EQ(zq_xail_failed, 1);
   EXPECT_EQ(zq_last_error, ERR_XAIL);
 }
@@ -130,8 +100,8 @@ TEST_F(XailTest, WaitingCommandIsDroppedAtTheEnd) {
   EXPECT_EQ(zq_parse_state, EX_CMD_NUM);
   // The next typed word is a new command, not sto's register.
   typed("7");
-  EXPECT_TRUE(holds(CELL_X, 7));
-  EXPECT_TRUE(holds(CELL_R00 + 7, 0));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 7));
+  EXPECT_TRUE(holds(zq_regs[CELL_R00 + 7], 0));
 }
 
 TEST_F(XailTest, OptionalOperandRunsAtTheLineEnd) {
@@ -144,15 +114,15 @@ TEST_F(XailTest, OptionalOperandRunsAtTheLineEnd) {
 TEST_F(XailTest, FullRegisterRunsItsLastWord) {
   // 24 characters: nothing after the register is read.
   EXPECT_EQ(xail("cla 11 22 33 44 55 66 77"), "");
-  EXPECT_TRUE(holds(CELL_X, 77));
-  EXPECT_TRUE(holds(CELL_Y, 66));
-  EXPECT_TRUE(holds(CELL_T, 44));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 77));
+  EXPECT_TRUE(holds(zq_regs[CELL_Y], 66));
+  EXPECT_TRUE(holds(zq_regs[CELL_T], 44));
 }
 
 TEST_F(XailTest, EmptyRegisterDoesNothing) {
   zq_parse_state = EX_CMD_NUM;
   EXPECT_EQ(xail(""), "");
-  EXPECT_TRUE(holds(CELL_X, 0));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 0));
   EXPECT_EQ(zq_last_error, 0);
   EXPECT_EQ(zq_decoded.cmd, zq_idx_xail);
 }
@@ -167,7 +137,7 @@ TEST_F(XailTest, IgnoredErrorFlagSwallowsTheRefusal) {
 TEST_F(XailTest, TypedTestsNeverSkip) {
   zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(1));
   EXPECT_EQ(xail("x=0? 5"), "no\n\n");
-  EXPECT_TRUE(holds(CELL_X, 5));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 5));
   EXPECT_EQ(pc, 1);
 }
 
@@ -176,18 +146,18 @@ TEST_F(XailTest, SkipInARunIsMadeAfterTheLine) {
   zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(1));
   EXPECT_EQ(typed(".A"), "");
   // 10, the step after xail, was skipped.
-  EXPECT_TRUE(holds(CELL_X, 20));
-  EXPECT_TRUE(holds(CELL_Y, 5));
-  EXPECT_TRUE(holds(CELL_Z, 1));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 20));
+  EXPECT_TRUE(holds(zq_regs[CELL_Y], 5));
+  EXPECT_TRUE(holds(zq_regs[CELL_Z], 1));
   EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
 }
 
 TEST_F(XailTest, PassedTestInARunSkipsNothing) {
   load({"lbl \"A\" \"x=0? 5\" xail 10 20 end"});
   EXPECT_EQ(typed(".A"), "");
-  EXPECT_TRUE(holds(CELL_X, 20));
-  EXPECT_TRUE(holds(CELL_Y, 10));
-  EXPECT_TRUE(holds(CELL_Z, 5));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 20));
+  EXPECT_TRUE(holds(zq_regs[CELL_Y], 10));
+  EXPECT_TRUE(holds(zq_regs[CELL_Z], 5));
 }
 
 TEST_F(XailTest, TextOfTheLineInARunComesFromTheLine) {
@@ -203,7 +173,7 @@ TEST_F(XailTest, RefusedLineInARunStopsAfterTheXailStep) {
   const int64_t after_xail = address_of(zq_idx_xail) + 1;
   EXPECT_EQ(typed(".A"), "XAIL ERROR\n");
   EXPECT_EQ(pc, after_xail);
-  EXPECT_TRUE(holds(CELL_X, 0));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 0));
   EXPECT_EQ(zq_mode, MODE_ERROR_STOP);
 }
 
@@ -212,8 +182,8 @@ TEST_F(XailTest, ErrorInARunLetsTheRestRunAsTyped) {
   const int64_t after_xail = address_of(zq_idx_xail) + 1;
   typed(".A");
   // 5 only ended the error stop; 6 ran as a typed command; the run ended.
-  EXPECT_TRUE(holds(CELL_X, 6));
-  EXPECT_TRUE(holds(CELL_Y, 0));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 6));
+  EXPECT_TRUE(holds(zq_regs[CELL_Y], 0));
   EXPECT_EQ(pc, after_xail);
   EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
   EXPECT_EQ(zq_xail, 0);
@@ -226,7 +196,7 @@ TEST_F(XailTest, LineNestedThroughARunKeepsTheOuterLine) {
   load({"lbl \"A\" \"gto 10\" xail end"});
   zq_arg_kind = CMD_TYPE_FNL1;
   EXPECT_EQ(xail(".A 5 6"), "XAIL ERROR\n");
-  EXPECT_TRUE(holds(CELL_X, 6));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 6));
   EXPECT_EQ(zq_decoded.cmd, zq_idx_xail);
   EXPECT_EQ(zq_arg_kind, CMD_TYPE_FNL1);
   EXPECT_EQ(zq_xail_failed, 0);
@@ -236,9 +206,9 @@ TEST_F(XailTest, SkipOfANestedLineStaysItsOwn) {
   load({"lbl \"A\" \"x=0? 5\" xail 10 20 rtn end"});
   zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(1));
   EXPECT_EQ(xail(".A 30"), "");
-  EXPECT_TRUE(holds(CELL_X, 30));
-  EXPECT_TRUE(holds(CELL_Y, 20));
-  EXPECT_TRUE(holds(CELL_Z, 5));
+  EXPECT_TRUE(holds(zq_regs[CELL_X], 30));
+  EXPECT_TRUE(holds(zq_regs[CELL_Y], 20));
+  EXPECT_TRUE(holds(zq_regs[CELL_Z], 5));
   EXPECT_EQ(zq_skip_pending, 0);
 }
 

@@ -23,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using zq_test::parse_line;
+using zq_test::set_alpha;
 
 class ProgramFileTest : public zq_test::InterpTest {
  protected:
@@ -79,11 +80,6 @@ class ProgramFileTest : public zq_test::InterpTest {
       if (a >= zq_final_end) break;
     }
     return lines;
-  }
-
-  static void set_alpha(const char* text) {
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-    std::memcpy(zq_alpha, text, std::min(std::strlen(text), sizeof zq_alpha));
   }
 
  private:

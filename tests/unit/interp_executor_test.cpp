@@ -29,35 +29,12 @@ namespace {
 
 using namespace zq_test;
 
-zq_double_64 number(int n) { return zqm_zq_double_64_from_int(n); }
-
 void set_alpha_cell(zq_cell_index cell) { zq_reg_set(cell, 0x4241, REG_ALPHA); }
 
 class ExecutorTest : public zq_test::InterpTest {
  protected:
   ExecutorTest() : InterpTest(MODE_IMMEDIATE) {}
 
-  static std::string output_of(const char* line) {
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    return testing::internal::GetCapturedStdout();
-  }
-
-  // Records a line as program steps from word 1 and goes back to `mode`.
-  static void record(const char* line, uint32_t mode) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    output_of(line);
-    zq_mode = mode;
-    pc = 1;
-  }
-
-  static std::string run_one_step() {
-    zq_mode = MODE_RUN;
-    testing::internal::CaptureStdout();
-    zq_execute();
-    return testing::internal::GetCapturedStdout();
-  }
 };
 
 struct check_case {
@@ -125,7 +102,7 @@ TEST_F(ExecutorTest, FailedChecksReportTheLastFailure) {
     const uint64_t x = zq_regs[CELL_X];
     const uint64_t y = zq_regs[CELL_Y];
     const uint8_t digits = zq_digits;
-    EXPECT_EQ(output_of(c.line), c.output);
+    EXPECT_EQ(typed(c.line), c.output);
     EXPECT_EQ(zq_last_error, c.error);
     EXPECT_EQ(zq_regs[CELL_X], x) << "the handler is not called";
     EXPECT_EQ(zq_regs[CELL_Y], y);
@@ -154,7 +131,7 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
     c.setup();
     uint8_t found = 0;
     uint8_t expected = 0;
-    EXPECT_EQ(output_of(c.line), c.output);
+    EXPECT_EQ(typed(c.line), c.output);
     EXPECT_EQ(zq_last_error, 0);
     if (zq_commands[zq_decoded.cmd].check_mask != 0) {
       EXPECT_EQ(zq_check_operands(found, expected), 1);
@@ -163,25 +140,25 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
   reset_interp_state(MODE_IMMEDIATE);
   zq_reg_set_number(CELL_X, number(2));
   zq_reg_set_number(CELL_Y, number(3));
-  output_of("+");
+  typed("+");
   EXPECT_EQ(zq_regs[CELL_X], number(5));
 
   reset_interp_state(MODE_IMMEDIATE);
   zq_reg_set_number(CELL_R00 + 5, number(3));
   set_alpha_cell(CELL_R00 + 3);
   zq_digits = 9;
-  output_of("sci ind 05");
+  typed("sci ind 05");
   EXPECT_EQ(zq_digits, 3);
 }
 
 TEST_F(ExecutorTest, FlagTwentyFiveSilencesAFailedCheck) {
   set_alpha_cell(CELL_Y);
   zq_flag_set(FLAG_IGNORE_ERROR);
-  EXPECT_EQ(output_of("+"), "");
+  EXPECT_EQ(typed("+"), "");
   EXPECT_EQ(zq_last_error, ERR_ALPHA_DATA);
   EXPECT_FALSE(zq_flag_test(FLAG_IGNORE_ERROR));
   EXPECT_EQ(zq_reg_types[CELL_Y], REG_ALPHA);
-  EXPECT_EQ(output_of("+"), "Expecting Number Found Alpha data.\n\nALPHA DATA\n") << "only once";
+  EXPECT_EQ(typed("+"), "Expecting Number Found Alpha data.\n\nALPHA DATA\n") << "only once";
 }
 
 TEST_F(ExecutorTest, FailedCheckInARunStopsItOnTheStep) {
@@ -285,14 +262,14 @@ TEST_F(ExecutorTest, ErrorStopDiscardsTheNextCommand) {
   zq_ret_depth = 5;
   zq_xail = 1;
   zq_trace = 1;
-  EXPECT_EQ(output_of("12"), "0 \n");
+  EXPECT_EQ(typed("12"), "0 \n");
   EXPECT_EQ(zq_regs[CELL_X], zqm_k_0) << "12 was not pushed";
   EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
   EXPECT_EQ(zq_advance, ADV_NEXT);
   EXPECT_EQ(zq_ret_depth, 0);
   EXPECT_EQ(zq_xail, 0);
   EXPECT_EQ(zq_decoded.cmd, 0);
-  EXPECT_EQ(output_of("12"), "12\n");
+  EXPECT_EQ(typed("12"), "12\n");
   EXPECT_EQ(zq_regs[CELL_X], number(12));
 }
 
@@ -300,7 +277,7 @@ TEST_F(ExecutorTest, RecordModeRecordsWithoutTraceOrChecks) {
   zq_mode = MODE_RECORD;
   zq_trace = 1;
   zq_reg_set(CELL_X, 0, REG_FLAGS);
-  EXPECT_EQ(output_of("sin"), "");
+  EXPECT_EQ(typed("sin"), "");
   EXPECT_EQ(zq_instr_unpack(zq_prog[1]).cmd, row_of("sin"));
   EXPECT_EQ(zq_final_end, 2);
 }
@@ -357,7 +334,7 @@ TEST_F(ExecutorTest, TraceLineOfATypedCommand) {
 TEST_F(ExecutorTest, TypedCommandsAreTracedBeforeTheyRun) {
   zq_trace = 1;
   set_alpha_cell(CELL_Y);
-  EXPECT_EQ(output_of("+"), "+ \nExpecting Number Found Alpha data.\n\nALPHA DATA\n");
+  EXPECT_EQ(typed("+"), "+ \nExpecting Number Found Alpha data.\n\nALPHA DATA\n");
 }
 
 TEST_F(ExecutorTest, SkipMovesOneWordOrWaitsForXail) {

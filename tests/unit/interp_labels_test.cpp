@@ -34,34 +34,13 @@ class LabelsTest : public zq_test::InterpTest {
   // Records the lines from word 1 as a program-file load does, then places
   // the final END and relinks; back in MODE_IMMEDIATE with pc 1.
   static void load(std::initializer_list<const char*> lines) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    testing::internal::CaptureStdout();
-    for (const char* line : lines) parse_line(line);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "recording is silent";
-    zq_put_final_end(pc);
-    zq_link_labels();
-    zq_mode = MODE_IMMEDIATE;
-    pc = 1;
+    EXPECT_EQ(output_of([lines] { zq_test::load(lines); }), "") << "recording is silent";
   }
 
   // Words 1-3 lbl "AB", 4 sto 05, 5 END, 6 lbl 01, 7 rcl 05, 8 END, 9 the final END.
   static void load_two_programs() { load({"lbl \"AB\" sto 05 end", "lbl 01 rcl 05 end"}); }
 
   static zq_instr step(int64_t address) { return zq_instr_unpack(zq_prog[address]); }
-
-  static std::string typed(const char* line) {
-    testing::internal::CaptureStdout();
-    parse_line(line);
-    return testing::internal::GetCapturedStdout();
-  }
-
-  template <typename F>
-  static std::string output_of(F action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
-  }
 };
 
 TEST_F(LabelsTest, RelinkChainsEndsAndGlobalLabels) {

@@ -26,17 +26,6 @@ class ListingTest : public zq_test::InterpTest {
  protected:
   ListingTest() : InterpTest(MODE_IMMEDIATE) {}
 
-  // Records the lines from word 1 as a load does; back in MODE_IMMEDIATE, pc 1.
-  static void load(std::initializer_list<const char*> lines) {
-    zq_mode = MODE_RECORD;
-    pc = 1;
-    for (const char* line : lines) parse_line(line);
-    zq_put_final_end(pc);
-    zq_link_labels();
-    zq_mode = MODE_IMMEDIATE;
-    pc = 1;
-  }
-
   static std::string line_of(int64_t line, int64_t address, int mode = LIST_NORMAL) {
     testing::internal::CaptureStdout();
     zq_print_program_line(line, address, mode, nullptr);

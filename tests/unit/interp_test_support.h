@@ -1,10 +1,13 @@
 // What the interpreter tests share: a command's row by name, the reset of the
-// state they touch, a line fed as the main loop feeds it, and their fixture.
+// state they touch, a line fed as the main loop feeds it, lines recorded as
+// program steps, one step run, and their fixture.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +25,8 @@
 #include "state/errors.h"
 #include "state/flags.h"
 #include "state/registers.h"
+
+#include "state_test_support.h"
 
 namespace zq_test {
 
@@ -76,6 +81,41 @@ inline std::vector<int> parse_line(const char* line) {
   }
   zq_parse_line_end();
   return results;
+}
+
+// The line typed at the prompt, with what it printed.
+inline std::string typed(const char* line) {
+  return output_of([line] { parse_line(line); });
+}
+
+// Records a line as program steps from word 1, then stands on word 1 in
+// then_mode.
+inline void record(const char* line, uint32_t then_mode) {
+  zq_mode = MODE_RECORD;
+  pc = 1;
+  typed(line);
+  zq_mode = then_mode;
+  pc = 1;
+}
+
+// Records the lines from word 1 as a program-file load does: the final END,
+// the relink, and the jump resolution when asked; back in MODE_IMMEDIATE
+// with pc 1.
+inline void load(std::initializer_list<const char*> lines, bool resolve = false) {
+  zq_mode = MODE_RECORD;
+  pc = 1;
+  for (const char* line : lines) parse_line(line);
+  zq_put_final_end(pc);
+  zq_link_labels();
+  if (resolve) zq_resolve_jumps();
+  zq_mode = MODE_IMMEDIATE;
+  pc = 1;
+}
+
+// Runs the step at pc, returning what it printed.
+inline std::string run_one_step() {
+  zq_mode = MODE_RUN;
+  return output_of(zq_execute);
 }
 
 // Each test starts from the reset state in `start_mode`, and leaves the state

@@ -1,5 +1,5 @@
-// Helpers the unit tests share to build decimal numbers from text and to read
-// them back, and the fixture of the decimal layer's own tests.
+// Helpers the unit tests share to build decimal numbers from text or integers,
+// to read and compare them, and the fixture of the decimal layer's own tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -55,6 +55,17 @@ inline bool is_negative(zq_double_64 v) {
 inline bool is_negative_zero(zq_double_64 v) {
     const decDouble d = zqm_dec_from_zq_double_64(v);
     return decDoubleIsZero(&d) && decDoubleIsSigned(&d);
+}
+
+// The integer n as a number.
+inline zq_double_64 number(int n) { return zqm_zq_double_64_from_int(n); }
+
+// Equal in value to n; on failure shows the value as the layer writes it.
+inline testing::AssertionResult holds(zq_double_64 value, int n) {
+    if (zqm_compare(value, number(n), CMP_EQ)) return testing::AssertionSuccess();
+    char text[zqm_string_size];
+    zqm_string_from_zq_double_64(text, sizeof text, value);
+    return testing::AssertionFailure() << text << " is not " << n;
 }
 
 // A fresh context and no pending error before each test.

@@ -14,21 +14,14 @@
 #include "state/modes.h"
 #include "state/registers.h"
 
+#include "state_test_support.h"
+
 namespace {
 
+using zq_test::alpha_text;
+using zq_test::set_alpha;
+
 const char* const alphabet24 = "ABCDEFGHIJKLMNOPQRSTUVWX";
-
-void set_alpha(const std::string& text) {
-  std::memset(zq_alpha, 0, sizeof zq_alpha);
-  std::memcpy(zq_alpha, text.data(), std::min(text.size(), sizeof zq_alpha));
-}
-
-// The text, checked to be followed by NUL padding only.
-std::string alpha_text() {
-  const int64_t length = zq_alpha_length();
-  for (int64_t i = length; i < zq_alpha_size; ++i) EXPECT_EQ(zq_alpha[i], '\0') << "position " << i;
-  return std::string(zq_alpha, static_cast<size_t>(length));
-}
 
 class StateAlpha : public ::testing::Test {
  protected:
