@@ -64,9 +64,35 @@ zq_double_64 zqm_log10(zq_double_64 x) { return zqm_unary(decNumberLog10, x); }
 zq_double_64 zqm_ln(zq_double_64 x) { return zqm_unary(decNumberLn, x); }
 zq_double_64 zqm_exp(zq_double_64 x) { return zqm_unary(decNumberExp, x); }
 
+namespace {
+
+// The library takes an integral power of a negative number only while the
+// exponent has at most 9 digits; beyond, it answers NaN. Such a power is
+// the power of the magnitude, negated for an odd exponent. Returns whether
+// the exponent is of that kind, with its parity.
+bool zqm_long_integral_exponent(const decNumber &base, const decNumber &e, bool &odd) {
+    if (!decNumberIsNegative(&base) || decNumberIsZero(&base) || decNumberIsSpecial(&base) ||
+        decNumberIsSpecial(&e) || e.digits + e.exponent <= 9)
+        return false;
+    decContext work = zqm_ctx;
+    decNumber whole;
+    decNumberToIntegralValue(&whole, &e, &work);
+    decNumber difference;
+    decNumberSubtract(&difference, &whole, &e, &work);
+    if (!decNumberIsZero(&difference)) return false;
+    // A positive exponent of the coefficient makes it a multiple of ten.
+    odd = whole.exponent == 0 && (whole.lsu[0] & 1);
+    return true;
+}
+
+}  // namespace
+
 zq_double_64 zqm_pow(zq_double_64 base, zq_double_64 exponent) {
-    const decNumber b = zqm_widen(base);
+    decNumber b = zqm_widen(base);
     const decNumber e = zqm_widen(exponent);
+    bool odd = false;
+    const bool by_magnitude = zqm_long_integral_exponent(b, e, odd);
+    if (by_magnitude) b.bits &= static_cast<uint8_t>(~DECNEG);
     // For integer exponents the library clamps in its wider working
     // precision, so exact results near the top of the range (1E+184 squared
     // is 1E+368) would get a padded coefficient and DEC_Clamped. Powering
@@ -76,6 +102,7 @@ zq_double_64 zqm_pow(zq_double_64 base, zq_double_64 exponent) {
     unclamped.clamp = 0;
     decNumber r;
     decNumberPower(&r, &b, &e, &unclamped);
+    if (by_magnitude && odd) r.bits ^= DECNEG;
     decContextSetStatus(&zqm_ctx, unclamped.status);
     const zq_double_64 result = zqm_narrow(r);
     zqm_check_status();

@@ -188,6 +188,29 @@ TEST_F(NumberArith, SubnormalAndClampedFromTheNumberFunctions) {
     EXPECT_EQ(zqm_take_error(), ERR_NONE);
 }
 
+// Integral exponents of more than 9 digits, which the library itself refuses
+// for a negative base.
+TEST_F(NumberArith, NegativeBaseToALongIntegralExponent) {
+    struct Case {
+        const char *base, *exponent, *result;
+    };
+    const Case cases[] = {
+        {"-1", "1E+10", "1"},
+        {"-1", "10000000001", "-1"},
+        {"-1", "-10000000001", "-1"},
+        {"-1", "12345678900.0", "1"},
+        {"-1.000000000000001", "1E+15", "2.718281828459044"},
+        {"-1.000000000000001", "1000000000000001", "-2.718281828459047"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(text_of(zqm_pow(num(c.base), num(c.exponent))), c.result) << c.base << " ^ " << c.exponent;
+        EXPECT_EQ(zqm_take_error(), ERR_NONE) << c.base << " ^ " << c.exponent;
+    }
+    // A fractional exponent of a negative number stays invalid.
+    EXPECT_EQ(text_of(zqm_pow(num("-1"), num("10000000000.5"))), "NaN");
+    EXPECT_EQ(zqm_take_error(), ERR_DATA);
+}
+
 TEST_F(NumberArith, PowerKeepsTheExactExponent) {
     const zq_double_64 r = zqm_pow(zqm_k_10, num("2"));
     EXPECT_EQ(text_of(r), "100.00");
