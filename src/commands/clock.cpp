@@ -24,8 +24,6 @@ constexpr int zq_adate_text_size = 11;
 // Buffer of the "%u" weekday digit.
 constexpr int zq_weekday_digit_size = 4;
 
-bool zq_dmy() { return zq_clock_mode & CLK_DMY; }
-
 // The local calendar fields of a moment; a moment the platform cannot break
 // down reports DATA ERROR instead of handing on a null record.
 bool zq_read_local_time(std::time_t moment, std::tm& out) {

@@ -20,8 +20,6 @@ constexpr int zq_today_text_size = 12;
 constexpr int zq_time_number_size = 16;
 constexpr int zq_time_text_size = 24;
 
-bool zq_dmy() { return zq_clock_mode & CLK_DMY; }
-
 // 180 made from a binary double (180.000000): equal in value to zqm_k_180,
 // its exponent shows only in exact quotients such as the radians of 0.
 zq_double_64 zq_d180() { return zqm_zq_double_64_from_double(180.0); }

@@ -30,3 +30,6 @@ extern uint8_t zq_disp_format;
 extern uint8_t zq_digits;
 // zq_clock_bits.
 extern uint8_t zq_clock_mode;
+
+// Dates in day-month order.
+inline bool zq_dmy() { return zq_clock_mode & CLK_DMY; }
