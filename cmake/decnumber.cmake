@@ -24,27 +24,39 @@ endif()
 # of an inner block after the block has ended, and decFloatFMA (inside the
 # remainder) reads a whole 4-byte word before it checks that the word lies
 # inside the coefficient. Static storage for the one, the bound tested first
-# for the other; each file is rewritten only while it still needs the change.
-file(READ ${ZQ_DECNUMBER_DIR}/decCommon.c zq_source)
-string(REPLACE "\t  uByte buffer[ROUNDUP(DECPMAX+3, 4)];" "\t  static uByte buffer[ROUNDUP(DECPMAX+3, 4)];"
-       zq_patched "${zq_source}")
-if(NOT zq_patched STREQUAL zq_source)
-  file(WRITE ${ZQ_DECNUMBER_DIR}/decCommon.c "${zq_patched}")
-endif()
-file(READ ${ZQ_DECNUMBER_DIR}/decBasic.c zq_source)
-set(zq_patched "${zq_source}")
-foreach(zq_side hi lo)
-  string(REPLACE "UBTOUI(${zq_side}->msd)==0 && ${zq_side}->msd+3<${zq_side}->lsd"
-         "${zq_side}->msd+3<${zq_side}->lsd && UBTOUI(${zq_side}->msd)==0" zq_patched "${zq_patched}")
-endforeach()
-if(NOT zq_patched STREQUAL zq_source)
-  file(WRITE ${ZQ_DECNUMBER_DIR}/decBasic.c "${zq_patched}")
-endif()
+# for the other.
+#
+# Replaces from with to in a source file, writing it only while it still
+# needs the change; a source that holds neither text is not the one these
+# fixes were made for, and the build stops rather than run without them.
+function(zq_patch_source file from to)
+  file(READ ${file} zq_source)
+  string(FIND "${zq_source}" "${from}" zq_from_at)
+  if(NOT zq_from_at EQUAL -1)
+    string(REPLACE "${from}" "${to}" zq_source "${zq_source}")
+    file(WRITE ${file} "${zq_source}")
+  else()
+    string(FIND "${zq_source}" "${to}" zq_to_at)
+    if(zq_to_at EQUAL -1)
+      message(FATAL_ERROR "decNumber fix does not apply: ${file} holds neither\n  ${from}\nnor\n  ${to}")
+    endif()
+  endif()
+endfunction()
 
-# The two files the library expects from GCC's own configure step.
+zq_patch_source(${ZQ_DECNUMBER_DIR}/decCommon.c
+  "\t  uByte buffer[ROUNDUP(DECPMAX+3, 4)];"
+  "\t  static uByte buffer[ROUNDUP(DECPMAX+3, 4)];")
+foreach(zq_side hi lo)
+  zq_patch_source(${ZQ_DECNUMBER_DIR}/decBasic.c
+    "UBTOUI(${zq_side}->msd)==0 && ${zq_side}->msd+3<${zq_side}->lsd"
+    "${zq_side}->msd+3<${zq_side}->lsd && UBTOUI(${zq_side}->msd)==0")
+endforeach()
+
+# The two files the library expects from GCC's own configure step, written
+# only when their content changes, so that a reconfigure rebuilds nothing.
 set(ZQ_DECNUMBER_GEN ${ZQ_DECNUMBER_ROOT}/include)
-file(WRITE ${ZQ_DECNUMBER_GEN}/gstdint.h "#include <stdint.h>\n")
-file(WRITE ${ZQ_DECNUMBER_GEN}/config.h "")
+file(CONFIGURE OUTPUT ${ZQ_DECNUMBER_GEN}/gstdint.h CONTENT "#include <stdint.h>\n")
+file(CONFIGURE OUTPUT ${ZQ_DECNUMBER_GEN}/config.h CONTENT "")
 
 add_library(decnumber STATIC
   ${ZQ_DECNUMBER_DIR}/decContext.c
