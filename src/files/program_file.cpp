@@ -9,6 +9,7 @@
 #include "commands/info.h"
 #include "commands/program.h"
 #include "files/paths.h"
+#include "files/save_file.h"
 #include "interp/executor.h"
 #include "interp/instr.h"
 #include "interp/labels.h"
@@ -161,18 +162,12 @@ void zq_write_program_file(const char* name) {
     fputs("Writing", stdout);
   }
   printf(" file: %s\n", zq_text);
-  FILE* file = fopen(zq_text, "w");
-  if (!file) {
-    printf("Write file: cannot open %s\n", zq_text);
-    return;
-  }
+  FILE* file = zq_save_open(zq_text);
+  if (!file) return;
   // The whole program: from pc through its END.
   zq_decoded.add = 0;
   zq_list_program(file);
-  // A full disk shows only when the buffered lines go out: a cut file must
-  // not pass for a saved program.
-  const bool failed = ferror(file) != 0;
-  if (fclose(file) != 0 || failed) printf("Write file: cannot write %s\n", zq_text);
+  zq_save_close();
 }
 
 void zq_load_program_file(int64_t address) {

@@ -11,7 +11,8 @@ constexpr int zq_token_size = 256;
 
 // Writes the program from pc through its END to the file name (put behind
 // the path prefix, backslashes made '/'), asking before an existing file is
-// overwritten. Failures are reported by their messages only.
+// overwritten; it is replaced whole or, on any failure, left as it was
+// (zq_save_open). Failures are reported by their messages only.
 void zq_write_program_file(const char* name);
 
 // Loads the file named in zq_text into program memory from address on: its

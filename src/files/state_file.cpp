@@ -12,6 +12,7 @@
 #include "commands/info.h"
 #include "commands/stats.h"
 #include "files/paths.h"
+#include "files/save_file.h"
 #include "interp/command_table.h"
 #include "interp/instr.h"
 #include "interp/labels.h"
@@ -248,22 +249,18 @@ const char* zq_mask_mismatch_message(uint64_t stored) {
 
 void zq_write_state_file(uint64_t mask) {
   zq_compose_state_file_name();
-  FILE* file = std::fopen(zq_text, "wb+");
-  if (!file) {
-    std::printf("Write file: cannot open %s\n", zq_text);
-    return;
-  }
+  FILE* file = zq_save_open(zq_text);
+  if (!file) return;
   if (!zq_flag_test(FLAG_QUIET_FILES)) std::printf("Writing %s\n", zq_text);
   zq_capture_state(zq_record);
   zq_state_packer packer{zq_image};
   packer.field(MEM_VERSION);
   packer.field(mask);
   zq_state_fields(packer, std::as_const(zq_record), mask);
-  const size_t size = static_cast<size_t>(packer.at - zq_image);
-  const bool written = std::fwrite(zq_image, 1, size, file) == size;
-  // A full disk shows only when the buffered bytes go out at the close; a cut
-  // file must not pass for a saved state.
-  if (std::fclose(file) != 0 || !written) std::printf("Write file: cannot write %s\n", zq_text);
+  // A short write leaves the stream's error mark: the close then keeps the
+  // old file.
+  std::fwrite(zq_image, 1, static_cast<size_t>(packer.at - zq_image), file);
+  zq_save_close();
 }
 
 int64_t zq_read_state_file(uint64_t mask) {

@@ -29,7 +29,8 @@ constexpr int64_t zq_state_all_file_size =
 // Neither sets an error code; their messages go to standard output.
 
 // Writes the sections of mask (a combination of MEM_STATUS, MEM_DATA and
-// MEM_PROGRAM). Changes no calculator state.
+// MEM_PROGRAM); the file is replaced whole or, on any failure, left as it
+// was (zq_save_open). Changes no calculator state.
 void zq_write_state_file(uint64_t mask);
 // Reads a file that holds exactly the sections of mask into the live state
 // and relinks the labels when program memory was read. Returns 1 when they

@@ -1,0 +1,187 @@
+// Saves that cannot lose data: the new file replaces the old one whole with
+// its mode, links stay links, a failed write keeps the old file and leaves no
+// temporary, and signals that would end the process wait for the save.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "files/save_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SaveFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/zq-save-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string path_of(const std::string& name) const { return (dir_ / name).string(); }
+
+  void write_file(const std::string& name, const std::string& content, fs::perms mode) const {
+    std::ofstream(path_of(name), std::ios::binary) << content;
+    fs::permissions(path_of(name), mode);
+  }
+  std::string read_file(const std::string& name) const {
+    std::ifstream in(path_of(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  // Every name in a directory of the test's, sorted.
+  std::vector<std::string> names(const std::string& subdirectory = ".") const {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir_ / subdirectory)) found.push_back(entry.path().filename());
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  fs::perms mode_of(const std::string& name) const { return fs::status(path_of(name)).permissions(); }
+
+  // Saves content to name; returns what was printed and sets saved to the
+  // close's result (-1 when the open failed).
+  static std::string save(const std::string& name, const std::string& content, int& saved) {
+    testing::internal::CaptureStdout();
+    saved = -1;
+    if (FILE* file = zq_save_open(name.c_str())) {
+      std::fwrite(content.data(), 1, content.size(), file);
+      saved = zq_save_close();
+    }
+    return testing::internal::GetCapturedStdout();
+  }
+
+  fs::path dir_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(SaveFileTest, ReplacesTheFileWholeAndKeepsItsMode) {
+  write_file("s.mem", "old content", fs::perms(0640));
+  struct stat before;
+  ASSERT_EQ(stat(path_of("s.mem").c_str(), &before), 0);
+  int saved = 0;
+  EXPECT_EQ(save(path_of("s.mem"), "new", saved), "");
+  EXPECT_EQ(saved, 1);
+  EXPECT_EQ(read_file("s.mem"), "new");
+  EXPECT_EQ(mode_of("s.mem"), fs::perms(0640));
+  struct stat after;
+  ASSERT_EQ(stat(path_of("s.mem").c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "a new file was renamed over the old one";
+  EXPECT_EQ(names(), Names{"s.mem"});
+}
+
+TEST_F(SaveFileTest, ANewFileGetsTheModeTheUmaskLeaves) {
+  const mode_t kept = umask(027);
+  int saved = 0;
+  save(path_of("new.mem"), "content", saved);
+  umask(kept);
+  EXPECT_EQ(saved, 1);
+  EXPECT_EQ(read_file("new.mem"), "content");
+  EXPECT_EQ(mode_of("new.mem"), fs::perms(0640));
+  EXPECT_EQ(names(), Names{"new.mem"});
+}
+
+TEST_F(SaveFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
+  fs::create_directory(dir_ / "real");
+  write_file("real/target", "old", fs::perms(0600));
+  // A chain of two links, the last one relative to its own directory.
+  fs::create_symlink("real/target", dir_ / "inner");
+  fs::create_symlink(dir_ / "inner", dir_ / "outer");
+  // A link to a file that does not exist yet.
+  fs::create_symlink("real/missing", dir_ / "dangling");
+  int saved = 0;
+  save(path_of("outer"), "through links", saved);
+  EXPECT_EQ(saved, 1);
+  save(path_of("dangling"), "made", saved);
+  EXPECT_EQ(saved, 1);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "outer"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "inner"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "dangling"));
+  EXPECT_EQ(read_file("real/target"), "through links");
+  EXPECT_EQ(mode_of("real/target"), fs::perms(0600));
+  EXPECT_EQ(read_file("real/missing"), "made");
+  EXPECT_EQ(names(), (Names{"dangling", "inner", "outer", "real"}));
+  EXPECT_EQ(names("real"), (Names{"missing", "target"}));
+}
+
+TEST_F(SaveFileTest, ALongNameStillGetsATemporaryBesideIt) {
+  const std::string name(250, 'n');
+  write_file(name, "old", fs::perms(0644));
+  struct stat before;
+  ASSERT_EQ(stat(path_of(name).c_str(), &before), 0);
+  int saved = 0;
+  save(path_of(name), "new", saved);
+  EXPECT_EQ(saved, 1);
+  EXPECT_EQ(read_file(name), "new");
+  struct stat after;
+  ASSERT_EQ(stat(path_of(name).c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
+  EXPECT_EQ(names(), Names{name});
+}
+
+TEST_F(SaveFileTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+  write_file("s.mem", "old content", fs::perms(0644));
+  const std::string content(20000, 'x');
+  rlimit kept_limit;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &kept_limit), 0);
+  // SIGXFSZ ignored, the write fails with EFBIG; at its default action the
+  // save holds it back and reports the failed write in its place.
+  for (const auto disposition : {SIG_IGN, SIG_DFL}) {
+    const auto kept_action = std::signal(SIGXFSZ, disposition);
+    rlimit limit = kept_limit;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    int saved = 0;
+    const std::string out = save(path_of("s.mem"), content, saved);
+    setrlimit(RLIMIT_FSIZE, &kept_limit);
+    std::signal(SIGXFSZ, kept_action);
+    EXPECT_EQ(out, "Write file: cannot write " + path_of("s.mem") + "\n");
+    EXPECT_EQ(saved, 0);
+    EXPECT_EQ(read_file("s.mem"), "old content");
+    EXPECT_EQ(names(), Names{"s.mem"});
+  }
+}
+
+TEST_F(SaveFileTest, WhatIsNoRegularFileIsWrittenInPlace) {
+  int saved = 0;
+  EXPECT_EQ(save("/dev/null", "into nothing", saved), "");
+  EXPECT_EQ(saved, 1);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A directory cannot be opened for writing, nor replaced.
+  fs::create_directory(dir_ / "sub");
+  EXPECT_EQ(save(path_of("sub"), "x", saved), "Write file: cannot open " + path_of("sub") + "\n");
+  EXPECT_EQ(saved, -1);
+  EXPECT_TRUE(fs::is_directory(dir_ / "sub"));
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+TEST_F(SaveFileTest, AnInterruptWaitsUntilTheSaveIsOver) {
+  interrupted = 0;
+  const auto kept_action = std::signal(SIGINT, [](int) { interrupted = 1; });
+  testing::internal::CaptureStdout();
+  FILE* file = zq_save_open(path_of("s.mem").c_str());
+  ASSERT_NE(file, nullptr);
+  std::raise(SIGINT);
+  EXPECT_EQ(interrupted, 0);
+  std::fputs("content", file);
+  EXPECT_EQ(zq_save_close(), 1);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(interrupted, 1);
+  std::signal(SIGINT, kept_action);
+  EXPECT_EQ(read_file("s.mem"), "content");
+}
+
+}  // namespace
