@@ -9,16 +9,15 @@
 
 namespace {
 
-// Static stdio buffers spare start-up the heap; standard output stays line
-// buffered at a terminal, as stdio would have it.
+// A static buffer spares start-up the heap; standard output stays line
+// buffered at a terminal, as stdio would have it. Standard input has its own
+// buffer in the input unit.
 char zq_stdout_buffer[BUFSIZ];
-char zq_stdin_buffer[BUFSIZ];
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setvbuf(stdout, zq_stdout_buffer, isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, sizeof zq_stdout_buffer);
-  setvbuf(stdin, zq_stdin_buffer, _IOFBF, sizeof zq_stdin_buffer);
   zq_init_at_start();
   // Typed commands are always executed at once, whatever the options load.
   zq_mode = MODE_IMMEDIATE;

@@ -15,6 +15,7 @@
 #include "files/program_file.h"
 #include "files/state_file.h"
 #include "interp/executor.h"
+#include "interp/input.h"
 #include "interp/init.h"
 #include "interp/parser.h"
 #include "interp/program.h"
@@ -42,29 +43,7 @@ void zq_set_text(const char* text) { std::strncpy(zq_text, text, zq_text_size); 
   exit(1);
 }
 
-// What was printed is flushed whenever the next read may have to wait, so
-// that whoever answers has seen the question (or the prompt), at a terminal
-// and at a pipe alike; input that is already buffered is read without a write
-// per line.
-void zq_flush_before_read() {
-  if (stdin->_IO_read_ptr >= stdin->_IO_read_end) fflush(stdout);
-}
-
-char* zq_read_input(char* buffer, int size) {
-  zq_flush_before_read();
-  return fgets(buffer, size, stdin);
-}
-
 }  // namespace
-
-// The whole line is consumed byte by byte, so neither its rest nor, after a
-// NUL byte in it, the next line is ever taken for a typed line.
-char zq_read_answer() {
-  zq_flush_before_read();
-  const int first = getchar();
-  for (int c = first; c != EOF && c != '\n';) c = getchar();
-  return first == EOF ? 0 : static_cast<char>(first);
-}
 
 void zq_apply_options(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -113,7 +92,7 @@ int zq_main_loop() {
     if (zq_autorun) {
       snprintf(line, sizeof line, "run\n");
       zq_autorun = 0;
-    } else if (!zq_read_input(line, sizeof line)) {
+    } else if (!zq_read_line(line, sizeof line)) {
       line[0] = '\0';
     }
     if (line[0] == '\0') {

@@ -24,10 +24,6 @@ void zq_welcome();
 // returns the process status.
 int zq_main_loop();
 
-// The first character of one answer line read from standard input, or 0 at
-// end of input; the rest of the line is consumed.
-char zq_read_answer();
-
 void zq_exit_save();
 void zq_startup_restore();
 
