@@ -30,11 +30,12 @@ void zq_store_x(zq_double_64 r, zq_store store) {
 
 
 // One operand: LASTX := X, X := f(X). The first take drops a stale code,
-// so the second sees only what f left.
+// so the verdict sees only what f left.
 void zq_one(zq_fn_of_x f, zq_store store) {
   zqm_take_error();
-  const zq_double_64 r = f(zq_regs[CELL_X]);
-  if (zq_number_failed()) return;
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 r = f(x);
+  if (zq_number_failed_for({x}, {r})) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_store_x(r, store);
 }
@@ -42,8 +43,10 @@ void zq_one(zq_fn_of_x f, zq_store store) {
 // Two operands: the drop saves X in LASTX, then X := f(X, Y).
 void zq_two(zq_fn_of_x_y f, zq_store store) {
   zqm_take_error();
-  const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
-  if (zq_number_failed()) return;
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 y = zq_regs[CELL_Y];
+  const zq_double_64 r = f(x, y);
+  if (zq_number_failed_for({x, y}, {r})) return;
   zq_stack_drop_lastx();
   zq_store_x(r, store);
 }
@@ -51,8 +54,10 @@ void zq_two(zq_fn_of_x_y f, zq_store store) {
 // Percentages keep their base in Y: LASTX := X, X := f(X, Y), nothing drops.
 void zq_percent(zq_fn_of_x_y f) {
   zqm_take_error();
-  const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
-  if (zq_number_failed()) return;
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 y = zq_regs[CELL_Y];
+  const zq_double_64 r = f(x, y);
+  if (zq_number_failed_for({x, y}, {r})) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_store_x(r, STORE_RAW);
 }

@@ -34,16 +34,19 @@ void zq_replace_x(zq_double_64 r) {
 // One operand: LASTX := X, X := f(X).
 void zq_one(zq_fn_of_x f) {
   zqm_take_error();
-  const zq_double_64 r = f(zq_regs[CELL_X]);
-  if (zq_number_failed()) return;
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 r = f(x);
+  if (zq_number_failed_for({x}, {r})) return;
   zq_replace_x(r);
 }
 
 // Two operands: the drop saves X in LASTX, then X := f(X, Y).
 void zq_two(zq_fn_of_x_y f) {
   zqm_take_error();
-  const zq_double_64 r = f(zq_regs[CELL_X], zq_regs[CELL_Y]);
-  if (zq_number_failed()) return;
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 y = zq_regs[CELL_Y];
+  const zq_double_64 r = f(x, y);
+  if (zq_number_failed_for({x, y}, {r})) return;
   zq_stack_drop_lastx();
   zq_set_raw(CELL_X, r);
 }
@@ -124,7 +127,7 @@ void zq_cmd_p_to_r() {
   const zq_double_64 angle = zq_regs[CELL_Y];
   const zq_double_64 new_y = zqm_mul(radius, zqm_sin(zq_to_radians(angle)));
   const zq_double_64 new_x = zqm_mul(radius, zqm_cos(zq_to_radians(angle)));
-  if (zq_number_failed()) return;
+  if (zq_number_failed_for({radius, angle}, {new_x, new_y})) return;
   zq_replace_pair(new_x, new_y);
 }
 
@@ -137,7 +140,7 @@ void zq_cmd_r_to_p() {
   const zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, x)));
   const zq_double_64 x2 = zqm_mul(x, x);
   const zq_double_64 radius = zqm_sqrt(zqm_add(zqm_mul(y, y), x2));
-  if (zq_number_failed()) return;
+  if (zq_number_failed_for({x, y}, {radius, angle})) return;
   zq_replace_pair(radius, angle);
 }
 

@@ -1,6 +1,8 @@
 // Statistics: s+ and s- keep the six sums, mean and sdev read them, cls
 // clears them, sreg and sreg? move the block and tell where it lies. A
-// failing computation changes no cell, neither of the stack nor of the block.
+// failure of any number-layer call, not only of the last, is DATA ERROR and
+// changes no cell, neither of the stack nor of the block: an infinity or NaN
+// never reaches the sums.
 #include "commands/stats.h"
 
 #include <cinttypes>
@@ -53,7 +55,7 @@ void zq_accumulate(bool remove) {
     const bool negate = remove && slot != STAT_COUNT;
     sums[slot] = zqm_add(zq_regs[block + slot], negate ? zqm_mul(zqm_k_minus_1, terms[slot]) : terms[slot]);
   }
-  if (zq_number_failed()) return;
+  if (zq_number_failed_anywhere()) return;
   zq_reg_copy(CELL_X, CELL_L);
   zq_reg_set_number(CELL_X, sums[STAT_COUNT]);
   for (int64_t slot = 0; slot < zq_stat_register_count; ++slot) zq_reg_set_number(block + slot, sums[slot]);
@@ -64,22 +66,20 @@ void zq_accumulate(bool remove) {
 void zq_cmd_s_plus() { zq_accumulate(false); }
 void zq_cmd_s_minus() { zq_accumulate(true); }
 
-// Only the second quotient decides: a failed first one is announced and
-// then stored all the same.
+// A failed first quotient is announced before the failure is reported.
 void zq_cmd_mean() {
   const zq_cell_index block = zq_stat_block();
   if (block == zq_no_cell) return;
   zqm_take_error();
   const zq_double_64 n = zq_stat(block, STAT_COUNT);
   const zq_double_64 mean_x = zqm_div(zq_stat(block, STAT_SUM_X), n);
-  if (zqm_take_error() != ERR_NONE) puts("first calc");
+  if (zqm_first_error() != ERR_NONE) puts("first calc");
   const zq_double_64 mean_y = zqm_div(zq_stat(block, STAT_SUM_Y), n);
-  if (zq_number_failed()) return;
+  if (zq_number_failed_anywhere()) return;
   zq_store_x_y(mean_x, mean_y);
 }
 
-// Sample deviations (divisor n - 1). The code tested is the last one any
-// call raised, so the order of the calls is part of the result.
+// Sample deviations (divisor n - 1).
 void zq_cmd_sdev() {
   const zq_cell_index block = zq_stat_block();
   if (block == zq_no_cell) return;
@@ -92,7 +92,7 @@ void zq_cmd_sdev() {
   const zq_double_64 m = zqm_sub(n, zqm_k_1);
   const zq_double_64 dev_y = zqm_sqrt(zqm_div(zqm_sub(zq_stat(block, STAT_SUM_Y2), square_y), m));
   const zq_double_64 dev_x = zqm_sqrt(zqm_div(zqm_sub(zq_stat(block, STAT_SUM_X2), square_x), m));
-  if (zq_number_failed()) return;
+  if (zq_number_failed_anywhere()) return;
   zq_store_x_y(dev_x, dev_y);
 }
 

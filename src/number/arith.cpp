@@ -143,6 +143,11 @@ zq_double_64 zqm_sign(zq_double_64 x) {
     return negative ? zqm_k_minus_1 : zqm_k_1;
 }
 
+int64_t zqm_is_finite(zq_double_64 x) {
+    const decDouble d = zqm_dec_from_zq_double_64(x);
+    return decDoubleIsFinite(&d) ? 1 : 0;
+}
+
 // Truncation on the 16 coefficient digits, so the integer part keeps 16
 // significant digits (int 2.5 is 2.000000000000000).
 zq_double_64 zqm_int(zq_double_64 x) {

@@ -8,6 +8,8 @@
 
 decContext zqm_ctx;
 zq_error_code zqm_error = ERR_NONE;
+// Set by the first failure after a take; later calls never clear it.
+zq_error_code zqm_first_failure = ERR_NONE;
 long double zqm_ld_inf;
 
 zq_double_64 zqm_k_minus_1;
@@ -80,17 +82,24 @@ void zqm_check_status() {
         if (status & DEC_Clamped) puts("DEC_Clamped");
         if (status & DEC_Subnormal) puts("DEC_Subnormal");
     }
+    if (zqm_first_failure == ERR_NONE) zqm_first_failure = zqm_error;
     decContextZeroStatus(&zqm_ctx);
 }
 
-void zqm_set_error(zq_error_code code) { zqm_error = code; }
+void zqm_set_error(zq_error_code code) {
+    zqm_error = code;
+    if (zqm_first_failure == ERR_NONE) zqm_first_failure = code;
+}
 
 zq_error_code zqm_take_error() {
     const zq_error_code code = zqm_error;
     zqm_error = ERR_NONE;
+    zqm_first_failure = ERR_NONE;
     decContextZeroStatus(&zqm_ctx);
     return code;
 }
+
+zq_error_code zqm_first_error() { return zqm_first_failure; }
 
 const char *zqm_get_version() { return decDoubleVersion(); }
 

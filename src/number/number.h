@@ -67,6 +67,10 @@ void zqm_check_status();
 void zqm_set_error(zq_error_code code);
 // Returns the pending error, then clears it and the context status.
 zq_error_code zqm_take_error();
+// The first failure since the last zqm_take_error. The pending error is only
+// the verdict of the last call that raised a condition, so a later call that
+// only rounds clears it; this one stays until the next take.
+zq_error_code zqm_first_error();
 
 // ---- conversions (convert.cpp) ----
 
@@ -115,6 +119,8 @@ zq_double_64 zqm_expm1(zq_double_64 x);
 // 1 when the relation holds between a and b, else 0; a NaN compares equal.
 int64_t zqm_compare(zq_double_64 a, zq_double_64 b, zq_relation relation);
 zq_double_64 zqm_sign(zq_double_64 x);
+// 0 for the infinities and NaNs, else 1; no condition is raised.
+int64_t zqm_is_finite(zq_double_64 x);
 zq_double_64 zqm_int(zq_double_64 x);
 zq_double_64 zqm_frc(zq_double_64 x);
 zq_double_64 zqm_fact(zq_double_64 x);

@@ -77,8 +77,30 @@ void zq_show_message(int kind, const char* text, const void* argument) {
   std::putchar('\n');
 }
 
-bool zq_number_failed(zq_error_code code) {
-  if (zqm_take_error() == ERR_NONE) return false;
+namespace {
+
+// Takes the pending error; reports code when it, or failed, says so.
+bool zq_number_verdict(bool failed, zq_error_code code) {
+  if (zqm_take_error() == ERR_NONE && !failed) return false;
   zq_report_error(code);
   return true;
+}
+
+bool zq_all_finite(std::initializer_list<zq_double_64> values) {
+  for (const zq_double_64 v : values) {
+    if (!zqm_is_finite(v)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool zq_number_failed(zq_error_code code) { return zq_number_verdict(false, code); }
+
+bool zq_number_failed_anywhere() { return zq_number_verdict(zqm_first_error() != ERR_NONE, ERR_DATA); }
+
+bool zq_number_failed_for(std::initializer_list<zq_double_64> operands,
+                          std::initializer_list<zq_double_64> results) {
+  const bool hidden = zqm_first_error() != ERR_NONE && zq_all_finite(operands) && !zq_all_finite(results);
+  return zq_number_verdict(hidden, ERR_DATA);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "number/number.h"
 
@@ -33,3 +34,12 @@ void zq_show_message(int kind, const char* text, const void* argument);
 // The number layer's verdict on the calls since the last zqm_take_error:
 // on a failure of any class, reports `code` and returns true.
 bool zq_number_failed(zq_error_code code = ERR_DATA);
+// The same over every call since then, not only the last one that raised a
+// condition: a failure that a later call hid counts as well (DATA ERROR).
+bool zq_number_failed_anywhere();
+// zq_number_failed, and DATA ERROR too for a failure that a later call hid
+// when it left an infinity or a NaN among the results although every
+// operand was finite. A hidden failure with finite results stands: r-p at
+// X = 0 relies on the arc tangent of the infinite quotient.
+bool zq_number_failed_for(std::initializer_list<zq_double_64> operands,
+                          std::initializer_list<zq_double_64> results);

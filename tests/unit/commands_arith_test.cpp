@@ -190,6 +190,22 @@ TEST_F(CommandsArith, AFailureChangesNoCell) {
   }
 }
 
+// The arc sine's NaN is followed by the grad conversion, whose divisor only
+// rounds: the failure it hides is reported all the same.
+TEST_F(CommandsArith, AHiddenFailureWithANaNChangesNoCell) {
+  zq_angle = ANGLE_GRAD;
+  for (auto handler : {zq_cmd_asin, zq_cmd_acos}) {
+    stack("0", REG_NUMBER, "2", REG_NUMBER);
+    zq_last_error = 0;
+    testing::internal::CaptureStdout();
+    handler();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "NE_NAN\nDATA ERROR\n");
+    EXPECT_EQ(zq_last_error, ERR_DATA);
+    EXPECT_EQ(cell_text(CELL_X), "2");
+    EXPECT_EQ(cell_text(CELL_L), "0.0");
+  }
+}
+
 TEST_F(CommandsArith, FlagTwentyFiveSwallowsTheReportButStillRefuses) {
   stack("1", REG_NUMBER, "0", REG_NUMBER);
   zq_reg_set_number(CELL_L, num("9"));

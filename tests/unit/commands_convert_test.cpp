@@ -282,6 +282,9 @@ TEST_F(CommandsConvert, FailuresChangeNothingAndReportDataError) {
   const Case cases[] = {
       {"r-p", zq_cmd_r_to_p, "0", "0", "NE_NAN\nDATA ERROR\n"},
       {"r-p", zq_cmd_r_to_p, "1e300", "1e300", "DATA ERROR\n"},  // the squares overflow
+      // X x X overflows; Y x Y, computed after it, only rounds.
+      {"r-p", zq_cmd_r_to_p, "0.3333333333333333", "1e200", "DATA ERROR\n"},
+      {"r-p", zq_cmd_r_to_p, "0.3333333333333333", "-1e200", "DATA ERROR\n"},
       {"p-r", zq_cmd_p_to_r, "9e384", "1", "NE_NAN\nNE_NAN\nDATA ERROR\n"},  // an infinite angle
       {"d-r", zq_cmd_d_to_r, "1", "9e384", "DATA ERROR\n"},
       {"r-d", zq_cmd_r_to_d, "1", "9e384", "DATA ERROR\n"},

@@ -168,4 +168,29 @@ TEST_F(NumberCore, RoundingOnlyClearsAnEarlierCode) {
     EXPECT_EQ(zqm_take_error(), ERR_OUT_OF_RANGE);
 }
 
+// The first failure stays, whatever later calls leave, until the next take.
+TEST_F(NumberCore, FirstFailureSurvivesLaterCalls) {
+    EXPECT_EQ(zqm_first_error(), ERR_NONE);
+    zqm_add(num("1"), num("1E-20"));
+    EXPECT_EQ(zqm_first_error(), ERR_NONE) << "rounding is no failure";
+    zqm_div(num("1"), num("0"));
+    zqm_div(num("0"), num("0"));
+    zqm_add(num("1"), num("1E-20"));
+    EXPECT_EQ(zqm_error, ERR_NONE);
+    EXPECT_EQ(zqm_first_error(), ERR_OUT_OF_RANGE);
+    zqm_take_error();
+    EXPECT_EQ(zqm_first_error(), ERR_NONE);
+    zqm_set_error(ERR_DATA);
+    EXPECT_EQ(zqm_first_error(), ERR_DATA);
+}
+
+TEST_F(NumberCore, Finiteness) {
+    EXPECT_EQ(zqm_is_finite(num("0")), 1);
+    EXPECT_EQ(zqm_is_finite(num("-9.999999999999999E+384")), 1);
+    EXPECT_EQ(zqm_is_finite(num("1E-398")), 1);
+    EXPECT_EQ(zqm_is_finite(num("-Infinity")), 0);
+    EXPECT_EQ(zqm_is_finite(num("NaN")), 0);
+    EXPECT_EQ(zqm_take_error(), ERR_NONE);
+}
+
 } // namespace

@@ -5,8 +5,11 @@
 #include <string>
 
 #include "interp/executor.h"
+#include "number/number.h"
 #include "state/errors.h"
 #include "state/flags.h"
+
+#include "number_test_support.h"
 
 namespace {
 
@@ -97,6 +100,57 @@ TEST_F(StateErrors, CheckDataError) {
     EXPECT_EQ(zq_advance, c.mode_after == MODE_ERROR_STOP ? ADV_HOLD : ADV_NEXT);
     EXPECT_EQ(zq_last_error, ERR_XAIL);  // never recorded
   }
+}
+
+// Overflow of a first call hidden by a second that only rounds.
+zq_double_64 zq_hidden_overflow() {
+  zqm_take_error();
+  const zq_double_64 r = zqm_mul(zq_test::num("9e384"), zq_test::num("10"));
+  zqm_add(zq_test::num("1"), zq_test::num("1E-20"));
+  return r;
+}
+
+TEST_F(StateErrors, NumberVerdicts) {
+  zqm_init();
+  const zq_double_64 one = zq_test::num("1");
+  const zq_double_64 inf = zq_test::num("Infinity");
+  struct Case {
+    const char* name;
+    bool (*verdict)();
+    bool failed;
+  };
+  const Case cases[] = {
+      {"last call only", [] { return zq_number_failed(); }, false},
+      {"anywhere", [] { return zq_number_failed_anywhere(); }, true},
+  };
+  for (const Case& c : cases) {
+    zq_hidden_overflow();
+    zq_last_error = ERR_NONE;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(c.verdict(), c.failed) << c.name;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.failed ? "DATA ERROR\n" : "") << c.name;
+    EXPECT_EQ(zqm_first_error(), ERR_NONE) << c.name << ": taken";
+  }
+
+  // For a result: only an infinity or NaN from finite operands fails.
+  struct ResultCase {
+    zq_double_64 operand;
+    zq_double_64 result;
+    bool failed;
+  };
+  const ResultCase results[] = {
+      {one, inf, true},
+      {one, one, false},  // the hidden failure stands: the result is finite
+      {inf, inf, false},  // the operand was no number to begin with
+  };
+  for (const ResultCase& c : results) {
+    zq_hidden_overflow();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(zq_number_failed_for({c.operand}, {one, c.result}), c.failed);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.failed ? "DATA ERROR\n" : "");
+  }
+  zqm_take_error();
+  EXPECT_FALSE(zq_number_failed_for({one}, {inf})) << "no failure at all: an exact infinity stands";
 }
 
 TEST_F(StateErrors, MessageLine) {
