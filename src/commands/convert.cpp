@@ -67,6 +67,19 @@ zq_double_64 zq_in_degrees(zq_fn_of_x f, zq_double_64 x) {
   return r;
 }
 
+// Half a turn in the angle mode.
+zq_double_64 zq_half_turn() {
+  constexpr int32_t zq_grads_per_half_turn = 200;
+  switch (zq_angle) {
+    case ANGLE_RAD:
+      return zqm_k_pi;
+    case ANGLE_GRAD:
+      return zqm_zq_double_64_from_int(zq_grads_per_half_turn);
+    default:
+      return zqm_k_180;
+  }
+}
+
 // Only integers have octal digits. The fraction of a NaN or an infinity is a
 // NaN, which compares equal to zero, so it is refused apart: a NaN would
 // otherwise pass every test and convert to 0.
@@ -131,13 +144,20 @@ void zq_cmd_p_to_r() {
   zq_replace_pair(new_x, new_y);
 }
 
-// The angle is the arc tangent of Y/X, so it stays within a half turn; for
-// X = 0 the infinite quotient's code is replaced by the arc tangent's.
+// The arc tangent of Y/X lies within a half turn, which for X < 0 is the
+// angle of the opposite point: half a turn is added (Y >= 0) or taken off
+// (Y < 0) so that the angle is that of the point's own quadrant. For X = 0
+// the infinite quotient's code is replaced by the arc tangent's.
 void zq_cmd_r_to_p() {
-  zqm_take_error();
   const zq_double_64 x = zq_regs[CELL_X];
   const zq_double_64 y = zq_regs[CELL_Y];
-  const zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, x)));
+  // Decided before the first take, so that the comparisons leave nothing in
+  // the computation's verdict.
+  const bool left_half = zqm_compare(x, zqm_k_0, CMP_LT);
+  const bool upper_half = zqm_compare(y, zqm_k_0, CMP_GE);
+  zqm_take_error();
+  zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, x)));
+  if (left_half) angle = upper_half ? zqm_add(angle, zq_half_turn()) : zqm_sub(angle, zq_half_turn());
   const zq_double_64 x2 = zqm_mul(x, x);
   const zq_double_64 radius = zqm_sqrt(zqm_add(zqm_mul(y, y), x2));
   if (zq_number_failed_for({x, y}, {radius, angle})) return;

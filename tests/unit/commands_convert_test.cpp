@@ -181,18 +181,39 @@ TEST_F(CommandsConvert, PolarToRectangularOfAQuarterTurn) {
   EXPECT_EQ(cell_text(CELL_T), "8");
 }
 
-// A point with negative X gets the angle of the opposite point.
-TEST_F(CommandsConvert, RectangularToPolarStaysWithinAHalfTurn) {
-  stack("0", "-1");
-  zq_cmd_r_to_p();
-  EXPECT_EQ(cell_text(CELL_X), "1");
-  EXPECT_TRUE(is_negative_zero(zq_regs[CELL_Y]));
-
-  zq_angle = ANGLE_RAD;
-  stack("-5", "0");
-  zq_cmd_r_to_p();
-  EXPECT_EQ(cell_text(CELL_Y), "-1.570796326794897");
-  EXPECT_EQ(cell_text(CELL_X), "5");
+// A point with negative X gets the angle of its own quadrant: half a turn
+// is added to the arc tangent for Y >= 0 and taken off for Y < 0. X = 0 and
+// X > 0 keep the arc tangent alone.
+TEST_F(CommandsConvert, RectangularToPolarGivesTheAngleOfThePointsQuadrant) {
+  struct Case {
+    uint8_t mode;
+    const char* y;
+    const char* x;
+    const char* angle;
+    const char* radius;
+  };
+  const Case cases[] = {
+      {ANGLE_DEG, "0", "-1", "180.0000000000000", "1"},
+      {ANGLE_DEG, "-0", "-1", "180.0000000000000", "1"},
+      {ANGLE_DEG, "1", "-1", "135.0000000000000", "1.414213562373095"},
+      {ANGLE_DEG, "-1", "-1", "-135.0000000000000", "1.414213562373095"},
+      {ANGLE_DEG, "4", "3", "53.13010235415598", "5"},
+      {ANGLE_DEG, "5", "0", "90.00000000000004", "5"},
+      {ANGLE_DEG, "-5", "0", "-90.00000000000004", "5"},
+      {ANGLE_RAD, "0", "-1", "3.141592653589793", "1"},
+      {ANGLE_RAD, "-1", "-1", "-2.356194490192345", "1.414213562373095"},
+      {ANGLE_RAD, "-5", "0", "-1.570796326794897", "5"},
+      {ANGLE_GRAD, "1", "-1", "150", "1.414213562373095"},
+      {ANGLE_GRAD, "-1", "-1", "-150", "1.414213562373095"},
+  };
+  for (const Case& c : cases) {
+    zq_angle = c.mode;
+    stack(c.y, c.x);
+    zq_cmd_r_to_p();
+    EXPECT_EQ(cell_text(CELL_Y), c.angle) << c.y << " " << c.x;
+    EXPECT_EQ(cell_text(CELL_X), c.radius) << c.y << " " << c.x;
+    EXPECT_EQ(zq_last_error, 0) << c.y << " " << c.x;
+  }
 }
 
 TEST_F(CommandsConvert, RawStoresKeepTheTagsOfXAndY) {
