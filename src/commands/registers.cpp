@@ -101,12 +101,18 @@ void zq_cmd_x_swap() {
 void zq_cmd_asto() { zq_alpha_to_reg(zq_asto_chars); }
 void zq_cmd_astol() { zq_alpha_to_reg(zq_astol_chars); }
 
-// From the top down, so a destination above an overlapping source receives
-// the block intact (one below it receives a repeating pattern).
+// The destination receives the source block as it was before the move, as
+// if copied through a temporary: a destination above an overlapping source
+// is filled from the top down, one below it from the bottom up, so that no
+// register is read after it has been overwritten.
 void zq_cmd_regmove() {
   const std::optional<zq_block> block = zq_move_block();
   if (!block) return;
-  for (int64_t i = block->count - 1; i >= 0; --i) zq_reg_copy(block->source + i, block->destination + i);
+  if (block->destination < block->source) {
+    for (int64_t i = 0; i < block->count; ++i) zq_reg_copy(block->source + i, block->destination + i);
+  } else {
+    for (int64_t i = block->count - 1; i >= 0; --i) zq_reg_copy(block->source + i, block->destination + i);
+  }
 }
 
 void zq_cmd_regswap() {

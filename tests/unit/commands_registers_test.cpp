@@ -127,8 +127,9 @@ TEST_F(CommandsRegisters, BlocksStayInsideTheRegisterFile) {
   };
   const Case cases[] = {
       {zq_cmd_regmove, "1.002003", {1, 2, 3}, {2, 3, 4}, false},
-      // Destination below an overlapping source: a repeating pattern.
-      {zq_cmd_regmove, "2.001002", {3, 3}, {1, 2}, false},
+      // Destination below an overlapping source: the block arrives intact.
+      {zq_cmd_regmove, "2.001002", {2, 3}, {1, 2}, false},
+      {zq_cmd_regmove, "3.001004", {3, 4, 5, 6}, {1, 2, 3, 4}, false},
       {zq_cmd_regmove, "1.998005", {1, 2}, {998, 999}, false},
       // A source block running past R999 is cut there like a destination.
       {zq_cmd_regmove, "997.010005", {997, 998, 999}, {10, 11, 12}, false},
