@@ -140,9 +140,11 @@ void zq_cmd_xeq() {
     zq_goto_label();
   } else if (zq_ret_depth < zq_ret_max_depth) {
     // The return names the calling step; the advance after the returning
-    // step carries pc past it.
-    zq_ret[++zq_ret_depth] = pc;
-    zq_goto_label();
+    // step carries pc past it. It is pushed only once the target is found:
+    // a run that goes on past a missing one (flag 25) must not have a later
+    // END come back here.
+    const int64_t caller = pc;
+    if (zq_goto_label()) zq_ret[++zq_ret_depth] = caller;
   } else {
     puts("Error stack overrun.");
   }

@@ -261,6 +261,27 @@ TEST_F(ProgramTest, MissingTargetInARun) {
   EXPECT_FALSE(zq_flag_test(FLAG_IGNORE_ERROR));
 }
 
+// With flag 25 the run goes on past a missing target; no return was pushed,
+// so the END ends the run instead of coming back to the xeq.
+TEST_F(ProgramTest, RunningXeqPushesItsReturnOnlyForAFoundTarget) {
+  load({"xeq 09 2 end"});
+  zq_flag_set(FLAG_IGNORE_ERROR);
+  EXPECT_EQ(typed("run"), "");
+  EXPECT_EQ(zq_ret_depth, 0);
+  EXPECT_TRUE(holds(x(), 2));
+  EXPECT_TRUE(holds(y(), 0)) << "the steps after the xeq ran once";
+  EXPECT_EQ(zq_last_error, ERR_NONEXISTENT);
+
+  load({"xeq 01 lbl 01 rtn end"});
+  pc = 1;
+  zq_decoded = zq_instr{zq_idx_xeq, OPT_NUM, 1};
+  zq_mode = MODE_RUN;
+  zq_cmd_xeq();
+  zq_mode = MODE_IMMEDIATE;
+  EXPECT_EQ(zq_ret_depth, 1);
+  EXPECT_EQ(zq_ret[1], 1) << "the return names the calling step";
+}
+
 TEST_F(ProgramTest, RunningJumpsCacheTheirDestination) {
   load({"gto 02 lbl 02 1 end"});  // dest_adr in word 2, lbl 02 in word 3
   typed("run");
