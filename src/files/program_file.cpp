@@ -125,6 +125,7 @@ int zq_close_open_string(zq_token& word, FILE* file) {
 void zq_hand_over(zq_token& word, bool report) {
   if (word.too_long()) {
     printf("bad: %s\n", word.text());
+    zq_parse_refused_word();
     return;
   }
   if (zq_parse_word(word.text(), zq_token_size, 0) == 0 && report) printf("bad: %s\n", word.text());

@@ -255,6 +255,10 @@ int zq_parse_line_end() {
   return zq_parse_word(word, sizeof word, 1);
 }
 
+void zq_parse_refused_word() {
+  if (zq_parse_state != EX_COMMENT) zq_parse_refuse();
+}
+
 void zq_reset_decoded() {
   zq_parse_state = EX_CMD_NUM;
   zq_decoded = zq_instr{};

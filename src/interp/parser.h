@@ -47,6 +47,11 @@ constexpr char zq_end_of_line_word[] = "vrask";
 int zq_parse_word(char* word, size_t size, int end_of_line);
 // zq_parse_word with the end-of-line word.
 int zq_parse_line_end();
+// Tells the parser of a word refused before it could be handed over (one too
+// long for the loader's word buffer): a command waiting for its operand is
+// dropped, as for an operand the parser refuses itself, rather than taking
+// the next word. Within a comment the word is comment text.
+void zq_parse_refused_word();
 
 void zq_reset_decoded();
 void zq_parser_save();

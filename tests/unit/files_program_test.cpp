@@ -224,6 +224,13 @@ TEST_F(ProgramFileTest, OverlongWordsAreRefusedWhole) {
   const std::string cut(zq_token_size - 1, 'a');
   EXPECT_EQ(load(long_word + " sin\n"), " \nbad: " + cut + "\n");
   EXPECT_EQ(steps(), (Steps{"sin ", ".end. "}));
+  // The command waiting for its operand is dropped with it: the next line's
+  // number is a step of its own, not the register of sto.
+  load("sin\nsto " + long_word + "\n5\n");
+  EXPECT_EQ(steps(), (Steps{"sin ", "5", ".end. "}));
+  // Within a comment the word is comment text, and so is the rest of its line.
+  load("sin\n@ " + long_word + " sto 05\ncos\n");
+  EXPECT_EQ(steps(), (Steps{"sin ", "cos ", ".end. "}));
   // An open string whose closing overflows the buffer is refused too; its
   // line end still ends a line.
   const std::string open = "\"" + std::string(250, 'b');
