@@ -198,7 +198,7 @@ void zq_cmd_clp() {
   zq_delete_steps(first, last);
   if (last >= first) {
     // The programs after the deleted one moved down.
-    zq_clear_jump_caches_from(first);
+    zq_clear_jump_caches();
     zq_drop_returns_from(first);
   }
   pc = zq_final_end;
@@ -220,7 +220,7 @@ void zq_cmd_pclps() {
   zq_get_program_bounds(address, first, last);
   zq_put_final_end(first);
   zq_link_labels();
-  zq_clear_jump_caches_from(first);
+  zq_clear_jump_caches();
   zq_drop_returns_from(first);
   pc = first < kept_pc ? first : kept_pc;
 }

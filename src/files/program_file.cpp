@@ -209,9 +209,10 @@ void zq_load_program_file(int64_t address) {
   fclose(file);
   zq_put_final_end(pc);
   zq_link_labels();
-  // Memory from address on was replaced: no cache or pending return may
-  // still point into it.
-  zq_clear_jump_caches_from(address);
+  // Memory from address on was replaced: no pending return may still point
+  // into it, and no cache may still name an old destination (the loaded
+  // program may hold a global label that now wins over an earlier one).
+  zq_clear_jump_caches();
   zq_drop_returns_from(address);
   zq_resolve_jumps();
 

@@ -227,8 +227,8 @@ void zq_resolve_jumps() {
   zq_ret_depth = depth;
 }
 
-void zq_clear_jump_caches_from(int64_t address) {
+void zq_clear_jump_caches() {
   for (int64_t a = 1; a < zq_final_end; a = zq_walk_next(a)) {
-    if (zq_is_jump(zq_step_at(a)) && zq_prog[a + 1] >= address) zq_prog[a + 1] = 0;
+    if (zq_is_jump(zq_step_at(a))) zq_prog[a + 1] = 0;
   }
 }

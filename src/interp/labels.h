@@ -43,8 +43,8 @@ void zq_close_last_program();
 // its destination cache is filled; after zq_put_final_end and zq_link_labels.
 void zq_resolve_jumps();
 
-// Clears the destination cache of every jump step whose cache points at or
-// above address. Memory from address on has been moved, cut or replaced, so
-// such a cache may name a word that no longer holds its label; the step
-// searches again on its next run.
-void zq_clear_jump_caches_from(int64_t address);
+// Clears the destination cache of every jump step, after a load or a
+// deletion changed program memory: a cache may then name a word that no
+// longer holds its label, or a global label that a later program now
+// shadows. Each step searches again on its next run.
+void zq_clear_jump_caches();

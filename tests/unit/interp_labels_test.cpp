@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "interp/command_table.h"
 #include "interp/executor.h"
@@ -377,14 +378,16 @@ TEST_F(LabelsTest, ResolutionRunsTheStepsAlsoFromAnXailLine) {
   EXPECT_EQ(zq_advance, ADV_HOLD);
 }
 
-TEST_F(LabelsTest, CachesFromAnAddressOnAreCleared) {
+TEST_F(LabelsTest, EveryCacheIsClearedAndNothingElse) {
   load({"lbl 01 gto 01 gto 02 lbl 02 end"});
   zq_resolve_jumps();
   ASSERT_EQ(zq_prog[3], 1u);
   ASSERT_EQ(zq_prog[5], 6u);
-  zq_clear_jump_caches_from(2);
-  EXPECT_EQ(zq_prog[3], 1u);
-  EXPECT_EQ(zq_prog[5], 0u);
+  std::vector<uint32_t> expected(zq_prog, zq_prog + zq_final_end + 1);
+  expected[3] = 0;
+  expected[5] = 0;
+  zq_clear_jump_caches();
+  EXPECT_EQ(std::vector<uint32_t>(zq_prog, zq_prog + zq_final_end + 1), expected);
 }
 
 }  // namespace
