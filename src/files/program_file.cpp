@@ -172,10 +172,7 @@ void zq_write_program_file(const char* name) {
 }
 
 void zq_load_program_file(int64_t address) {
-  zq_line_numbers_reset();
-  // A sequence cut by the end of an earlier file must not swallow a byte of
-  // this one.
-  zq_utf8 = zq_utf8_mapper{};
+  zq_program_reader_reset();
   zq_fix_path_separators(zq_text);
   if (zq_mode == MODE_IMMEDIATE) printf("Loading program into memory from: %s\n", zq_text);
   const uint32_t mode = zq_mode;
@@ -317,7 +314,12 @@ int zq_strip_line_number(const char* word, int end_of_line) {
   return consumed;
 }
 
-void zq_line_numbers_reset() { zq_line_numbers = zq_line_number_filter{}; }
+void zq_program_reader_reset() {
+  zq_line_numbers = zq_line_number_filter{};
+  // A sequence cut by the end of an earlier file must not swallow a byte of
+  // the next one.
+  zq_utf8 = zq_utf8_mapper{};
+}
 
 int zq_is_all_digits(const char* text) {
   for (const char* c = text; *c != '\0'; ++c) {

@@ -35,8 +35,9 @@ int zq_map_utf8_char(unsigned char* byte);
 // acts only on the words of a file being loaded (in record mode). Returns 1
 // when the word was a line number.
 int zq_strip_line_number(const char* word, int end_of_line);
-// Forgets what the filter learnt from an earlier load.
-void zq_line_numbers_reset();
+// Forgets what the line-number filter and the symbol mapper learnt from an
+// earlier load.
+void zq_program_reader_reset();
 
 // 1 when every character is a digit (also for the empty text), else 0.
 int zq_is_all_digits(const char* text);

@@ -10,8 +10,12 @@
 #include "commands/info.h"
 #include "commands/registers.h"
 #include "commands/stats.h"
+#include "commands/xail.h"
 #include "files/paths.h"
+#include "files/program_file.h"
 #include "interp/executor.h"
+#include "interp/labels.h"
+#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
@@ -101,4 +105,19 @@ void zq_init() { zq_init_state(true); }
 
 // Program memory is static storage, all zero when the process starts;
 // clearing it again would only fault in all of its pages.
-void zq_init_at_start() { zq_init_state(false); }
+void zq_init_at_start() {
+  zq_init_state(false);
+  // Besides, what clall leaves alone: the state of the line that runs it (and
+  // of an xail line or a file load within it), the label catalogue and what
+  // the options decided. A real start finds all of it at rest already; set
+  // here, it makes this the start state from any state, which is where every
+  // unit test begins.
+  zq_suppress_display = 0;
+  zq_skip_pending = 0;
+  zq_xail_failed = 0;
+  std::memset(zq_labels, 0, sizeof zq_labels);
+  zq_label_count = 0;
+  zq_program_reader_reset();
+  zq_restored = 0;
+  zq_autorun = 0;
+}

@@ -31,10 +31,7 @@ void set_text_operand(const char* text) {
   std::strncpy(zq_text, text, sizeof zq_text - 1);
 }
 
-class CommandsAlpha : public InterpTest {
- protected:
-  CommandsAlpha() : InterpTest(MODE_IMMEDIATE) {}
-};
+class CommandsAlpha : public FreshTest {};
 
 TEST_F(CommandsAlpha, TypedTextsComeFromTheParser) {
   set_alpha("OLD");

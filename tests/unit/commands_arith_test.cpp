@@ -24,20 +24,8 @@ namespace {
 
 using namespace zq_test;
 
-class CommandsArith : public ::testing::Test {
+class CommandsArith : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    for (zq_cell_index i = CELL_L; i <= CELL_T; ++i) zq_reg_clear(i);
-    zq_lift = 1;
-    zq_angle = ANGLE_DEG;
-    zq_mode = MODE_IMMEDIATE;
-    zq_xail = 0;
-    zq_flags = 0;
-    zq_last_error = 0;
-  }
-  void TearDown() override { zqm_take_error(); }
-
   // X and Y := the numbers, with tags.
   void stack(const char* y, uint8_t y_tag, const char* x, uint8_t x_tag) {
     zq_reg_set(CELL_Y, num(y), y_tag);

@@ -41,18 +41,7 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-class CatalogTest : public InterpTest {
- protected:
-  CatalogTest() : InterpTest(MODE_IMMEDIATE) {}
-  void SetUp() override {
-    InterpTest::SetUp();
-    std::memset(zq_path, 0, sizeof zq_path);
-  }
-  void TearDown() override {
-    std::memset(zq_path, 0, sizeof zq_path);
-    InterpTest::TearDown();
-  }
-};
+class CatalogTest : public FreshTest {};
 
 // A fresh directory holding the named empty files.
 class TempDir {

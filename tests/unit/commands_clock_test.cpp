@@ -54,28 +54,8 @@ bool has_shape(const std::string& text, const std::string& shape) {
 // The register up to its first NUL, padding unchecked.
 std::string alpha_up_to_nul() { return std::string(zq_alpha, strnlen(zq_alpha, zq_alpha_size)); }
 
-class CommandsClock : public ::testing::Test {
+class CommandsClock : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    for (zq_cell_index i = CELL_L; i <= CELL_T; ++i) zq_reg_clear(i);
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-    zq_lift = 1;
-    zq_mode = MODE_IMMEDIATE;
-    zq_flags = 0;
-    zq_last_error = 0;
-    zq_clock_mode = 0;
-    zq_digits = 4;
-  }
-  void TearDown() override {
-    zqm_take_error();
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-    zq_mode = MODE_RECORD;
-    zq_flags = 0;
-    zq_clock_mode = 0;
-    zq_digits = 4;
-  }
-
   void stack(const char* y, const char* x) {
     zq_reg_set_number(CELL_Y, quiet_num(y));
     zq_reg_set_number(CELL_X, quiet_num(x));
@@ -329,12 +309,14 @@ TEST_F(CommandsClock, ModeCommandsSetOneBitEach) {
       {zq_cmd_clktd, CLK_DMY},
       {zq_cmd_mdy, 0},
   };
+  constexpr uint64_t dmy_bit = uint64_t{1} << FLAG_DMY;
+  const uint64_t others = zq_flags & ~dmy_bit;
   for (const auto& s : steps) {
     s.command();
     EXPECT_EQ(zq_clock_mode, s.mode);
     EXPECT_EQ(zq_flag_test(FLAG_DMY), (s.mode & CLK_DMY) != 0);
   }
-  EXPECT_EQ(zq_flags & ~(uint64_t{1} << FLAG_DMY), 0u);
+  EXPECT_EQ(zq_flags & ~dmy_bit, others);
 }
 
 }  // namespace

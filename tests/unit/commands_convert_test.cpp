@@ -36,27 +36,8 @@ struct zq_stack_image {
   }
 };
 
-class CommandsConvert : public ::testing::Test {
+class CommandsConvert : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    zqm_take_error();
-    for (zq_cell_index i = CELL_L; i <= CELL_T; ++i) zq_reg_clear(i);
-    zq_lift = 1;
-    zq_angle = ANGLE_DEG;
-    zq_disp_format = FMT_FIX;
-    zq_digits = 4;
-    zq_mode = MODE_IMMEDIATE;
-    zq_flags = 0;
-    zq_flag_set(FLAG_RADIX_POINT);
-    zq_last_error = 0;
-  }
-  void TearDown() override {
-    zq_flags = 0;
-    zq_mode = MODE_RECORD;
-    zqm_take_error();
-  }
-
   static void stack(const char* y, const char* x) {
     zq_reg_set_number(CELL_Z, num("7"));
     zq_reg_set_number(CELL_Y, num(y));

@@ -23,31 +23,7 @@ using namespace zq_test;
 
 constexpr uint64_t digit_bits = uint64_t{0xf} << FLAG_DIGITS;
 
-class CommandsModes : public ::testing::Test {
- protected:
-  void SetUp() override {
-    zqm_init();
-    zqm_take_error();
-    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) zq_reg_clear(i);
-    zq_flags = 0;
-    zq_lift = 1;
-    zq_trace = 0;
-    zq_quit = 0;
-    zq_angle = ANGLE_DEG;
-    zq_disp_format = FMT_FIX;
-    zq_digits = 4;
-    zq_set_digits(4);
-    zq_set_prompt();
-  }
-  void TearDown() override {
-    zq_decoded = zq_instr{};
-    zq_flags = 0;
-    zq_trace = 0;
-    zq_quit = 0;
-    zq_set_prompt();
-    zqm_take_error();
-  }
-};
+class CommandsModes : public FreshTest {};
 
 TEST_F(CommandsModes, DigitCountIsClampedAndMirroredInFlags36To39) {
   struct Case {
@@ -78,6 +54,8 @@ TEST_F(CommandsModes, DigitCountIsClampedAndMirroredInFlags36To39) {
 }
 
 TEST_F(CommandsModes, FormatCommandsSetTheirMirrorFlags) {
+  constexpr uint64_t format_bits = digit_bits | uint64_t{1} << FLAG_FIX | uint64_t{1} << FLAG_ENG;
+  const uint64_t others = zq_flags & ~format_bits;
   operand(OPT_NUM, 3);
   zq_cmd_eng();
   EXPECT_EQ(zq_disp_format, FMT_ENG);
@@ -95,7 +73,7 @@ TEST_F(CommandsModes, FormatCommandsSetTheirMirrorFlags) {
   EXPECT_EQ(zq_disp_format, FMT_SCI);
   EXPECT_FALSE(zq_flag_test(FLAG_FIX));
   EXPECT_FALSE(zq_flag_test(FLAG_ENG));
-  EXPECT_EQ(zq_flags & ~digit_bits, 0u);  // no other flag touched
+  EXPECT_EQ(zq_flags & ~format_bits, others);  // no other flag touched
 }
 
 TEST_F(CommandsModes, AMissingIndirectRegisterChangesNoMode) {
@@ -112,15 +90,16 @@ TEST_F(CommandsModes, AMissingIndirectRegisterChangesNoMode) {
 
 TEST_F(CommandsModes, AngleCommandsSetFlags42And43AndConvertNothing) {
   zq_reg_set_number(CELL_X, num("90"));
+  const uint64_t in_degrees = zq_flags;
   zq_cmd_rad();
   EXPECT_EQ(zq_angle, ANGLE_RAD);
-  EXPECT_EQ(zq_flags, uint64_t{1} << FLAG_RAD | uint64_t{4} << FLAG_DIGITS);
+  EXPECT_EQ(zq_flags, in_degrees | uint64_t{1} << FLAG_RAD);
   zq_cmd_grad();
   EXPECT_EQ(zq_angle, ANGLE_GRAD);
-  EXPECT_EQ(zq_flags, uint64_t{1} << FLAG_GRAD | uint64_t{4} << FLAG_DIGITS);
+  EXPECT_EQ(zq_flags, in_degrees | uint64_t{1} << FLAG_GRAD);
   zq_cmd_deg();
   EXPECT_EQ(zq_angle, ANGLE_DEG);
-  EXPECT_EQ(zq_flags, uint64_t{4} << FLAG_DIGITS);
+  EXPECT_EQ(zq_flags, in_degrees);
   EXPECT_EQ(layer_text(zq_regs[CELL_X]), "90");
 }
 

@@ -34,10 +34,8 @@ namespace {
 
 using namespace zq_test;
 
-class ProgramTest : public zq_test::InterpTest {
+class ProgramTest : public zq_test::FreshTest {
  protected:
-  ProgramTest() : InterpTest(MODE_IMMEDIATE) {}
-
   static zq_double_64 x() { return zq_regs[CELL_X]; }
   static zq_double_64 y() { return zq_regs[CELL_Y]; }
 };

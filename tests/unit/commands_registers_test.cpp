@@ -27,22 +27,12 @@ using namespace zq_test;
 
 constexpr zq_cell_index reg(int n) { return CELL_R00 + n; }
 
-class CommandsRegisters : public ::testing::Test {
+// Each cell starts holding its own index.
+class CommandsRegisters : public FreshTest {
  protected:
   void SetUp() override {
-    zqm_init();
+    FreshTest::SetUp();
     for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) zq_reg_set_number(i, quiet_num(std::to_string(i).c_str()));
-    zq_lift = 1;
-    zq_flags = 0;
-    zq_last_error = 0;
-    zq_decoded = zq_instr{};
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-  }
-  void TearDown() override {
-    zqm_take_error();
-    zq_decoded = zq_instr{};
-    zq_flags = 0;
-    zq_last_error = 0;
   }
 
   // Value and tag of every cell.

@@ -43,26 +43,8 @@ struct zq_file_image {
   }
 };
 
-class CommandsStats : public ::testing::Test {
+class CommandsStats : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    zqm_take_error();
-    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) zq_reg_clear(i);
-    zq_lift = 1;
-    zq_flags = 0;
-    zq_mode = MODE_IMMEDIATE;
-    zq_last_error = 0;
-    zq_stat_base = zq_stat_base_initial;
-    zq_suppress_display = 0;
-  }
-  void TearDown() override {
-    zq_decoded = zq_instr{};
-    zq_stat_base = zq_stat_base_initial;
-    zq_suppress_display = 0;
-    zq_mode = MODE_RECORD;
-    zqm_take_error();
-  }
 
   static void point(const char* y, const char* x) {
     zq_reg_set_number(CELL_Y, num(y));

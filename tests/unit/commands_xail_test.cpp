@@ -24,13 +24,8 @@ namespace {
 
 using namespace zq_test;
 
-class XailTest : public InterpTest {
+class XailTest : public FreshTest {
  protected:
-  XailTest() : InterpTest(MODE_IMMEDIATE) {}
-  void SetUp() override {
-    InterpTest::SetUp();
-    zq_xail_failed = 0;
-  }
 
   // Sets the alpha register to text and types xail.
   static std::string xail(const char* text) {

@@ -21,31 +21,14 @@ namespace {
 
 constexpr uint64_t bit(int flag) { return uint64_t{1} << flag; }
 
-// The flags that initialisation leaves set.
-constexpr uint64_t initial_flags = bit(26) | bit(28) | bit(29) | bit(38) | bit(40) | bit(59) | bit(63);
-
 constexpr zq_cell_index R(int n) { return CELL_R00 + n; }
 
 using namespace zq_test;
 
 uint64_t text_cell(const char *text) { return zq_cell_pack_text(text, static_cast<int64_t>(strlen(text))); }
 
-class Display : public ::testing::Test {
+class Display : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    zqm_take_error();
-    zq_flags = initial_flags;
-    zq_disp_format = FMT_FIX;
-    zq_digits = 4;
-    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) {
-      zq_reg_clear(i);
-    }
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-    zq_watch_count = 0;
-    zq_suppress_display = 0;
-    zq_decoded = zq_instr{};
-  }
 
   static std::string show(zq_cell_index cell) {
     char out[zq_value_text_size];
@@ -86,7 +69,9 @@ constexpr uint64_t ALL = bit(FLAG_ALL_DIGITS);
 constexpr uint64_t RADIX = bit(FLAG_RADIX_POINT);
 constexpr uint64_t GROUP = bit(FLAG_GROUPING);
 
+// Each case changes the flags that the test started with.
 void expect_cases(const NumberCase *cases, size_t count) {
+  const uint64_t initial_flags = zq_flags;
   for (size_t k = 0; k < count; ++k) {
     const NumberCase &c = cases[k];
     zq_flags = (initial_flags | c.flags_set) & ~c.flags_clear;

@@ -25,23 +25,17 @@ namespace fs = std::filesystem;
 using zq_test::parse_line;
 using zq_test::set_alpha;
 
-class ProgramFileTest : public zq_test::InterpTest {
+class ProgramFileTest : public zq_test::FreshTest {
  protected:
-  ProgramFileTest() : InterpTest(MODE_IMMEDIATE) {}
-
   void SetUp() override {
-    InterpTest::SetUp();
+    FreshTest::SetUp();
     char pattern[] = "/tmp/zq-progfile-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     // Names go behind the path prefix, so short names reach the directory.
     std::snprintf(zq_path, zq_path_size, "%s/", dir_.c_str());
   }
-  void TearDown() override {
-    std::memset(zq_path, 0, sizeof zq_path);
-    fs::remove_all(dir_);
-    InterpTest::TearDown();
-  }
+  void TearDown() override { fs::remove_all(dir_); }
 
   std::string path_of(const std::string& name) const { return dir_ + "/" + name; }
 
@@ -105,7 +99,10 @@ std::string mapped(std::initializer_list<unsigned char> bytes) {
   return out;
 }
 
-TEST(ProgramFileSymbols, TheElevenSymbolsBecomeAscii) {
+// The mapper keeps a sequence's bytes between calls: each test starts idle.
+class ProgramFileSymbols : public zq_test::FreshTest {};
+
+TEST_F(ProgramFileSymbols, TheElevenSymbolsBecomeAscii) {
   const struct {
     std::initializer_list<unsigned char> bytes;
     const char* ascii;
@@ -121,7 +118,7 @@ TEST(ProgramFileSymbols, TheElevenSymbolsBecomeAscii) {
   EXPECT_EQ(mapped({'a', 0xC3, 0x97, 'b'}), "a*b") << "ASCII passes unchanged";
 }
 
-TEST(ProgramFileSymbols, UnknownSequencesAreReportedAndDropped) {
+TEST_F(ProgramFileSymbols, UnknownSequencesAreReportedAndDropped) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(mapped({0xE2, 0x82, 0xAC}), "");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unknown input characters: E2 82 AC");

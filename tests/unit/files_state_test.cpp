@@ -184,22 +184,16 @@ struct snapshot {
 };
 
 // Each test works in a fresh directory that the path prefix names.
-class FilesTest : public zq_test::InterpTest {
+class FilesTest : public zq_test::FreshTest {
  protected:
-  FilesTest() : InterpTest(MODE_IMMEDIATE) {}
   void SetUp() override {
-    InterpTest::SetUp();
+    FreshTest::SetUp();
     char name[] = "/tmp/zq_files_XXXXXX";
     ASSERT_NE(mkdtemp(name), nullptr);
     dir_ = name;
     set_path(dir_.string() + "/");
   }
-  void TearDown() override {
-    std::memset(zq_path, 0, sizeof zq_path);
-    zq_size = zq_data_register_count;
-    fs::remove_all(dir_);
-    InterpTest::TearDown();
-  }
+  void TearDown() override { fs::remove_all(dir_); }
   static void set_path(const std::string& path) {
     std::memset(zq_path, 0, sizeof zq_path);
     std::memcpy(zq_path, path.data(), std::min(path.size(), sizeof zq_path));
@@ -399,10 +393,8 @@ TEST_F(FilesRead, WriteAllRoundTripsAndRelinksLabels) {
   write_state("all.mem", MEM_ALL);
   const snapshot saved = snapshot::take();
 
-  zq_init();
+  zq_test::reset(MODE_IMMEDIATE);
   set_path(dir_.string() + "/");
-  std::memset(zq_labels, 0, sizeof zq_labels);
-  zq_label_count = 0;
   // Not in the file: these must survive the read.
   zq_disp_format = FMT_SCI;
   zq_digits = 5;
@@ -467,7 +459,7 @@ TEST_F(FilesRead, RecordedProgramsOfEveryLayoutReadBack) {
 TEST_F(FilesRead, StatusFileRestoresOnlyTheStatus) {
   set_fixture_state();
   write_state("status.mem", MEM_STATUS);
-  zq_init();
+  zq_test::reset(MODE_IMMEDIATE);
   set_path(dir_.string() + "/");
   zq_reg_set_number(CELL_R00 + 1, number("11"));
   const snapshot before = snapshot::take();

@@ -31,11 +31,7 @@ using namespace zq_test;
 
 void set_alpha_cell(zq_cell_index cell) { zq_reg_set(cell, 0x4241, REG_ALPHA); }
 
-class ExecutorTest : public zq_test::InterpTest {
- protected:
-  ExecutorTest() : InterpTest(MODE_IMMEDIATE) {}
-
-};
+class ExecutorTest : public zq_test::FreshTest {};
 
 struct check_case {
   const char* line;
@@ -97,7 +93,7 @@ TEST_F(ExecutorTest, FailedChecksReportTheLastFailure) {
   };
   for (const check_case& c : cases) {
     SCOPED_TRACE(c.line);
-    reset_interp_state(MODE_IMMEDIATE);
+    reset(MODE_IMMEDIATE);
     c.setup();
     const uint64_t x = zq_regs[CELL_X];
     const uint64_t y = zq_regs[CELL_Y];
@@ -127,7 +123,7 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
   };
   for (const check_case& c : cases) {
     SCOPED_TRACE(c.line);
-    reset_interp_state(MODE_IMMEDIATE);
+    reset(MODE_IMMEDIATE);
     c.setup();
     uint8_t found = 0;
     uint8_t expected = 0;
@@ -137,13 +133,13 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
       EXPECT_EQ(zq_check_operands(found, expected), 1);
     }
   }
-  reset_interp_state(MODE_IMMEDIATE);
+  reset(MODE_IMMEDIATE);
   zq_reg_set_number(CELL_X, number(2));
   zq_reg_set_number(CELL_Y, number(3));
   typed("+");
   EXPECT_EQ(zq_regs[CELL_X], number(5));
 
-  reset_interp_state(MODE_IMMEDIATE);
+  reset(MODE_IMMEDIATE);
   zq_reg_set_number(CELL_R00 + 5, number(3));
   set_alpha_cell(CELL_R00 + 3);
   zq_digits = 9;
@@ -262,6 +258,7 @@ TEST_F(ExecutorTest, ErrorStopDiscardsTheNextCommand) {
   zq_ret_depth = 5;
   zq_xail = 1;
   zq_trace = 1;
+  zq_flag_clear(FLAG_SHOW_STACK);  // the stack display would follow each trace line
   EXPECT_EQ(typed("12"), "0 \n");
   EXPECT_EQ(zq_regs[CELL_X], zqm_k_0) << "12 was not pushed";
   EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
@@ -333,6 +330,7 @@ TEST_F(ExecutorTest, TraceLineOfATypedCommand) {
 
 TEST_F(ExecutorTest, TypedCommandsAreTracedBeforeTheyRun) {
   zq_trace = 1;
+  zq_flag_clear(FLAG_SHOW_STACK);  // the stack display would follow the trace line
   set_alpha_cell(CELL_Y);
   EXPECT_EQ(typed("+"), "+ \nExpecting Number Found Alpha data.\n\nALPHA DATA\n");
 }

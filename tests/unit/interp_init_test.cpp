@@ -2,6 +2,7 @@
 // information commands that keep their state in step.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -9,9 +10,13 @@
 #include "commands/info.h"
 #include "commands/modes.h"
 #include "commands/stats.h"
+#include "commands/xail.h"
+#include "files/program_file.h"
 #include "interp/executor.h"
 #include "interp/init.h"
 #include "interp/instr.h"
+#include "interp/labels.h"
+#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
@@ -39,13 +44,7 @@ void decode_count(int32_t cmd, uint16_t count, uint8_t opt = OPT_NUM) {
   zq_decoded.add = count;
 }
 
-class Init : public ::testing::Test {
- protected:
-  void SetUp() override {
-    zq_init();
-    zq_mode = MODE_IMMEDIATE;
-  }
-};
+class Init : public FreshTest {};
 
 TEST_F(Init, LeavesTheInitialState) {
   // Disturb what initialisation must put back.
@@ -95,6 +94,48 @@ TEST_F(Init, LeavesTheInitialState) {
   EXPECT_EQ(std::string(zq_prompt), "\n>");
   // "clall" typed at the prompt stays immediate.
   EXPECT_EQ(zq_mode, MODE_IMMEDIATE);
+}
+
+// What a line, an xail line, a file load or the options leave behind.
+void disturb_line_state() {
+  zq_suppress_display = 1;
+  zq_skip_pending = 1;
+  zq_xail_failed = 1;
+  std::snprintf(zq_labels[0], zq_label_name_size, "AB");
+  zq_label_count = 1;
+  unsigned char lead = 0xC3;  // the first byte of a symbol, its final one still awaited
+  zq_map_utf8_char(&lead);
+  zq_restored = 1;
+  zq_autorun = 1;
+}
+
+TEST_F(Init, ClallLeavesTheRunningLineItsState) {
+  disturb_line_state();
+  zq_init();
+  EXPECT_EQ(zq_suppress_display, 1);
+  EXPECT_EQ(zq_skip_pending, 1);
+  EXPECT_EQ(zq_xail_failed, 1);
+  EXPECT_EQ(zq_restored, 1);
+  EXPECT_EQ(zq_autorun, 1);
+}
+
+TEST_F(Init, AtStartEverythingButProgramMemoryIsAtRest) {
+  disturb_line_state();
+  zq_prog[5] = 0x1234;
+  zq_init_at_start();
+  EXPECT_EQ(zq_suppress_display, 0);
+  EXPECT_EQ(zq_skip_pending, 0);
+  EXPECT_EQ(zq_xail_failed, 0);
+  EXPECT_EQ(zq_label_count, 0);
+  for (const char c : zq_labels[0]) EXPECT_EQ(c, '\0');
+  unsigned char sigma[] = {0xCE, 0xA3};
+  EXPECT_EQ(zq_map_utf8_char(&sigma[0]), 0);
+  EXPECT_EQ(zq_map_utf8_char(&sigma[1]), 1) << "a new symbol, not the end of the old one";
+  EXPECT_EQ(sigma[1], 's');
+  EXPECT_EQ(zq_restored, 0);
+  EXPECT_EQ(zq_autorun, 0);
+  EXPECT_EQ(zq_prog[5], 0x1234u) << "a process starts with it empty";
+  EXPECT_EQ(zq_final_end, 1);
 }
 
 TEST_F(Init, SetDigitsClampsAndMirrors) {

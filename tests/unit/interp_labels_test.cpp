@@ -28,10 +28,8 @@ namespace {
 
 using namespace zq_test;
 
-class LabelsTest : public zq_test::InterpTest {
+class LabelsTest : public zq_test::FreshTest {
  protected:
-  LabelsTest() : InterpTest(MODE_IMMEDIATE) {}
-
   // Records the lines from word 1 as a program-file load does, then places
   // the final END and relinks; back in MODE_IMMEDIATE with pc 1.
   static void load(std::initializer_list<const char*> lines) {

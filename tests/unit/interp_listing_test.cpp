@@ -22,10 +22,8 @@ namespace {
 
 using namespace zq_test;
 
-class ListingTest : public zq_test::InterpTest {
+class ListingTest : public zq_test::FreshTest {
  protected:
-  ListingTest() : InterpTest(MODE_IMMEDIATE) {}
-
   static std::string line_of(int64_t line, int64_t address, int mode = LIST_NORMAL) {
     testing::internal::CaptureStdout();
     zq_print_program_line(line, address, mode, nullptr);

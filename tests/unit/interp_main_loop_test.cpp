@@ -11,6 +11,8 @@
 #include "interp/program.h"
 #include "state/alpha.h"
 
+#include "start_test_support.h"
+
 namespace {
 
 // Applies the options as main does, after the program name.
@@ -27,19 +29,7 @@ void apply(std::initializer_list<const char*> args) {
   zq_apply_options(argc, argv);
 }
 
-class MainLoopOptions : public testing::Test {
- protected:
-  void SetUp() override { clear(); }
-  void TearDown() override { clear(); }
-
-  static void clear() {
-    zq_restored = 0;
-    zq_autorun = 0;
-    pc = 1;
-    std::memset(zq_text, 0, sizeof zq_text);
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-  }
-};
+class MainLoopOptions : public zq_test::FreshTest {};
 
 TEST_F(MainLoopOptions, FilesAreTakenInTheirOrder) {
   zq_alpha[0] = 'A';

@@ -27,9 +27,9 @@ namespace {
 
 using namespace zq_test;
 
-class ParserTest : public zq_test::InterpTest {
+class ParserTest : public zq_test::FreshTest {
  protected:
-  ParserTest() : InterpTest(MODE_RECORD) {}
+  ParserTest() : FreshTest(MODE_RECORD) {}
 
   static std::string output_of(const std::vector<const char*>& lines) {
     testing::internal::CaptureStdout();
@@ -92,7 +92,7 @@ TEST_F(ParserTest, CompletesCommandsWithTheirOperands) {
   };
   for (const decode_case& c : cases) {
     SCOPED_TRACE(c.lines.front());
-    reset_interp_state(MODE_RECORD);
+    reset(MODE_RECORD);
     output_of(c.lines);
     const zq_instr first = step(1);
     EXPECT_EQ(first.cmd, row_of(c.row));
@@ -135,7 +135,7 @@ TEST_F(ParserTest, NumberInCommandPositionIsEnteredThroughTheLiteralCell) {
   };
   for (const number_entry_case& c : cases) {
     SCOPED_TRACE(c.word);
-    reset_interp_state(MODE_RECORD);
+    reset(MODE_RECORD);
     zq_flag_put(FLAG_RADIX_POINT, c.radix_point);
     zq_reg_types[CELL_LITERAL] = REG_ALPHA;
     char expected_text[zqm_string_size];
@@ -194,7 +194,7 @@ TEST_F(ParserTest, RefusesWordsThatDoNotFitTheState) {
   };
   for (const refusal_case& c : cases) {
     SCOPED_TRACE(c.lines.back());
-    reset_interp_state(MODE_IMMEDIATE);
+    reset(MODE_IMMEDIATE);
     testing::internal::CaptureStdout();
     std::vector<int> results;
     for (const char* line : c.lines) results = parse_line(line);
@@ -264,7 +264,7 @@ TEST_F(ParserTest, XailRefusalTest) {
 TEST_F(ParserTest, CommentRunsToTheEndOfTheLineInEveryState) {
   output_of({"sto @05", "05"});
   EXPECT_EQ(step(1).cmd, row_of("nbr")) << "the sto was dropped";
-  reset_interp_state(MODE_RECORD);
+  reset(MODE_RECORD);
   output_of({"{ sto 05", "; rcl 05", "12 @ 13 ; 14", "ind@ 2"});
   EXPECT_EQ(zq_final_end, 1 + 3 + 3) << "12 and 2 only";
   EXPECT_EQ(zq_step_number(5), zqm_zq_double_64_from_int(2));
@@ -295,8 +295,9 @@ TEST_F(ParserTest, TypedCommandsAreExecutedWhenComplete) {
   };
   for (const trace_line_case& c : cases) {
     SCOPED_TRACE(c.lines.front());
-    reset_interp_state(MODE_IMMEDIATE);
+    reset(MODE_IMMEDIATE);
     zq_trace = 1;
+    zq_flag_clear(FLAG_SHOW_STACK);  // the stack display would follow each trace line
     EXPECT_EQ(output_of(c.lines), c.output);
   }
 }
@@ -338,13 +339,13 @@ TEST_F(ParserTest, TraceShowsTheStackAfterEachCompleteCommandOnly) {
   };
   for (const display_case& c : cases) {
     SCOPED_TRACE(c.lines.front());
-    reset_interp_state(MODE_IMMEDIATE);
+    reset(MODE_IMMEDIATE);
     zq_trace = 1;
     zq_suppress_display = 1;
     output_of(c.lines);
     EXPECT_EQ(zq_suppress_display, c.shown ? 0 : 1);
   }
-  reset_interp_state(MODE_RECORD);
+  reset(MODE_RECORD);
   zq_trace = 1;
   zq_suppress_display = 1;
   output_of({"sto 05"});

@@ -11,6 +11,8 @@
 #include "interp/program.h"
 #include "state/registers.h"
 
+#include "start_test_support.h"
+
 namespace {
 
 constexpr int kSto = 164;
@@ -26,13 +28,8 @@ uint32_t chars(const char* four) {  // four bytes of a text word, first in the l
   return word;
 }
 
-class Program : public ::testing::Test {
+class Program : public zq_test::FreshTest {
  protected:
-  void SetUp() override {
-    zq_clear_program_memory();
-    zq_put_final_end(1);
-  }
-
   // Records one decoded command as the parser would hand it over.
   static std::string record(int32_t cmd, uint8_t opt = 0, uint16_t add = 0, const char* text = "") {
     zq_decoded = {cmd, opt, add};

@@ -1,6 +1,5 @@
-// What the interpreter tests share: a command's row by name, the reset of the
-// state they touch, a line fed as the main loop feeds it, lines recorded as
-// program steps, one step run, and their fixture.
+// What the interpreter tests share: a command's row by name, a line fed as
+// the main loop feeds it, lines recorded as program steps and one step run.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,37 +35,6 @@ inline int row_of(std::string_view name) {
     if (name == zq_commands[row].name) return row;
   }
   return -1;
-}
-
-// Puts back what the interpreter tests touch: flag 28 only, empty memory,
-// no labels, cleared registers, parser in command position.
-inline void reset_interp_state(uint32_t mode) {
-  zqm_init();
-  zqm_take_error();
-  zq_flags = 0;
-  zq_flag_set(FLAG_RADIX_POINT);
-  zq_mode = mode;
-  zq_advance = ADV_NEXT;
-  zq_quit = 0;
-  zq_xail = 0;
-  zq_skip_pending = 0;
-  zq_ret_depth = 0;
-  zq_trace = 0;
-  zq_last_error = 0;
-  zq_suppress_display = 0;
-  zq_watch_count = 0;
-  zq_label_count = 0;
-  std::memset(zq_labels, 0, sizeof zq_labels);
-  std::memset(zq_alpha, 0, sizeof zq_alpha);
-  for (zq_cell_index cell = CELL_L; cell <= CELL_LAST; ++cell) zq_reg_clear(cell);
-  zq_regs[CELL_LITERAL] = 0;
-  zq_lift = 1;
-  zq_stat_base = zq_stat_base_initial;
-  zq_clear_program_memory();
-  zq_put_final_end(1);
-  zq_reset_decoded();
-  zq_arg_kind = 0;
-  std::memset(zq_text, 0, sizeof zq_text);
 }
 
 // Feeds one line as the main loop does; returns the result of each word.
@@ -117,20 +85,5 @@ inline std::string run_one_step() {
   zq_mode = MODE_RUN;
   return output_of(zq_execute);
 }
-
-// Each test starts from the reset state in `start_mode`, and leaves the state
-// as the process starts: MODE_RECORD with all flags clear.
-class InterpTest : public testing::Test {
- protected:
-  explicit InterpTest(uint32_t start_mode) : start_mode_(start_mode) {}
-  void SetUp() override { reset_interp_state(start_mode_); }
-  void TearDown() override {
-    reset_interp_state(MODE_RECORD);
-    zq_flags = 0;
-  }
-
- private:
-  const uint32_t start_mode_;
-};
 
 }  // namespace zq_test

@@ -12,7 +12,7 @@ namespace {
 
 using namespace zq_test;
 
-class NumberArith : public zq_test::NumberTest {};
+class NumberArith : public zq_test::FreshTest {};
 
 TEST_F(NumberArith, ExponentsFollowTheStandard) {
     EXPECT_EQ(text_of(zqm_add(zqm_k_1, zqm_k_1)), "2.0");

@@ -17,7 +17,7 @@ namespace {
 
 using namespace zq_test;
 
-class NumberConvert : public zq_test::NumberTest {};
+class NumberConvert : public zq_test::FreshTest {};
 
 TEST_F(NumberConvert, TextTable) {
     struct Case {

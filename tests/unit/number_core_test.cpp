@@ -13,7 +13,7 @@ namespace {
 
 using namespace zq_test;
 
-class NumberCore : public zq_test::NumberTest {};
+class NumberCore : public zq_test::FreshTest {};
 
 TEST_F(NumberCore, ContextIsDecimal64WithoutTraps) {
     EXPECT_EQ(zqm_ctx.digits, 16);

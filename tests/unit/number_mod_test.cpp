@@ -12,7 +12,7 @@ namespace {
 
 using namespace zq_test;
 
-class NumberMod : public zq_test::NumberTest {};
+class NumberMod : public zq_test::FreshTest {};
 
 TEST_F(NumberMod, FlooredResults) {
     struct Case {

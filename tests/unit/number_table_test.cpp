@@ -7,6 +7,8 @@
 
 #include "number/decimal.h"
 
+#include "start_test_support.h"
+
 namespace {
 
 struct DecimalCase {
@@ -53,8 +55,9 @@ zq_double_64 run(const DecimalCase &c) {
     return 0;
 }
 
-TEST(NumberTable, MatchesIndependentResults) {
-    zqm_init();
+class NumberTable : public zq_test::FreshTest {};
+
+TEST_F(NumberTable, MatchesIndependentResults) {
     for (const DecimalCase &c : decimal_cases) {
         zqm_take_error();
         zqm_set_error(stale_code);

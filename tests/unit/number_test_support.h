@@ -1,5 +1,5 @@
 // Helpers the unit tests share to build decimal numbers from text or integers,
-// to read and compare them, and the fixture of the decimal layer's own tests.
+// to read and compare them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <string>
 
 #include "number/decimal.h"
+
+#include "start_test_support.h"
 
 namespace zq_test {
 
@@ -67,14 +69,5 @@ inline testing::AssertionResult holds(zq_double_64 value, int n) {
     zqm_string_from_zq_double_64(text, sizeof text, value);
     return testing::AssertionFailure() << text << " is not " << n;
 }
-
-// A fresh context and no pending error before each test.
-class NumberTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zqm_init();
-        zqm_take_error();
-    }
-};
 
 } // namespace zq_test

@@ -15,7 +15,7 @@ namespace {
 
 using namespace zq_test;
 
-class NumberTrig : public zq_test::NumberTest {};
+class NumberTrig : public zq_test::FreshTest {};
 
 using Decimal = zq_double_64 (*)(zq_double_64);
 using LongDouble = long double (*)(long double);

@@ -23,12 +23,10 @@ using zq_test::set_alpha;
 
 const char* const alphabet24 = "ABCDEFGHIJKLMNOPQRSTUVWX";
 
-class StateAlpha : public ::testing::Test {
+class StateAlpha : public zq_test::FreshTest {
  protected:
   void SetUp() override {
-    zqm_init();
-    set_alpha("");
-    zq_decoded = zq_instr{};
+    zq_test::FreshTest::SetUp();
     zq_decoded.opt = OPT_NUM;
     zq_decoded.add = 5;  // register R05
   }

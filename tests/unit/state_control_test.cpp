@@ -18,17 +18,8 @@ namespace {
 
 using namespace zq_test;
 
-class StateControl : public ::testing::Test {
+class StateControl : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) zq_reg_clear(i);
-    zq_decoded = zq_instr{};
-  }
-  void TearDown() override {
-    zqm_take_error();
-    zq_decoded = zq_instr{};
-  }
 
   // The decoded command names register n directly.
   static void operand(uint16_t n) {

@@ -24,15 +24,8 @@ testing::AssertionResult same_value(zq_double_64 actual, const char* expected) {
   return testing::AssertionFailure() << layer_text(actual) << " is not " << expected;
 }
 
-class StateConversions : public ::testing::Test {
+class StateConversions : public FreshTest {
  protected:
-  void SetUp() override {
-    zqm_init();
-    zq_angle = ANGLE_DEG;
-    zq_clock_mode = 0;
-    zq_digits = 4;
-    std::memset(zq_alpha, 0, sizeof zq_alpha);
-  }
   void TearDown() override { EXPECT_EQ(zqm_take_error(), ERR_NONE); }
 };
 

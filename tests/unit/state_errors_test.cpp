@@ -13,15 +13,7 @@
 
 namespace {
 
-class StateErrors : public ::testing::Test {
- protected:
-  void SetUp() override {
-    zq_flags = 0;
-    zq_last_error = ERR_NONE;
-    zq_mode = MODE_IMMEDIATE;
-    zq_advance = ADV_NEXT;
-  }
-};
+class StateErrors : public zq_test::FreshTest {};
 
 std::string report(zq_error_code code) {
   testing::internal::CaptureStdout();

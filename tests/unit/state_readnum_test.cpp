@@ -22,13 +22,7 @@ void set_marks(bool radix_point, bool grouping) {
   zq_flag_put(FLAG_GROUPING, grouping);
 }
 
-class StateReadnum : public NumberTest {
- protected:
-  void TearDown() override {
-    zq_flags = 0;
-    NumberTest::TearDown();
-  }
-};
+class StateReadnum : public FreshTest {};
 
 struct scan_case {
   const char* text;

@@ -16,18 +16,7 @@ namespace {
 
 using namespace zq_test;
 
-class StateRegisters : public ::testing::Test {
- protected:
-  void SetUp() override {
-    zqm_init();
-    std::memset(zq_regs, 0, sizeof zq_regs);
-    std::memset(zq_reg_types, 0, sizeof zq_reg_types);
-    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) zq_reg_clear(i);
-    zq_lift = 1;
-    zq_decoded = zq_instr{};
-  }
-  void TearDown() override { zqm_take_error(); }
-};
+class StateRegisters : public FreshTest {};
 
 TEST_F(StateRegisters, CellsHoldValueAndTag) {
   EXPECT_EQ(zq_cell_count, 1006);
