@@ -18,13 +18,16 @@
 
 #include "files/save_file.h"
 
+#include "start_test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-class SaveFileTest : public testing::Test {
+class SaveFileTest : public zq_test::FreshTest {
  protected:
   void SetUp() override {
+    FreshTest::SetUp();
     char pattern[] = "/tmp/zq-save-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
