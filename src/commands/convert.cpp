@@ -19,35 +19,11 @@
 
 namespace {
 
-using zq_fn_of_x = zq_double_64 (*)(zq_double_64 x);
-using zq_fn_of_x_y = zq_double_64 (*)(zq_double_64 x, zq_double_64 y);
-
 void zq_set_raw(zq_cell_index cell, zq_double_64 value) { zq_reg_set(cell, value, zq_reg_types[cell]); }
 
 // LASTX := X, then X := r.
 void zq_replace_x(zq_double_64 r) {
   zq_reg_copy(CELL_X, CELL_L);
-  zq_set_raw(CELL_X, r);
-}
-
-
-// One operand: LASTX := X, X := f(X).
-void zq_one(zq_fn_of_x f) {
-  zqm_take_error();
-  const zq_double_64 x = zq_regs[CELL_X];
-  const zq_double_64 r = f(x);
-  if (zq_number_failed_for({x}, {r})) return;
-  zq_replace_x(r);
-}
-
-// Two operands: the drop saves X in LASTX, then X := f(X, Y).
-void zq_two(zq_fn_of_x_y f) {
-  zqm_take_error();
-  const zq_double_64 x = zq_regs[CELL_X];
-  const zq_double_64 y = zq_regs[CELL_Y];
-  const zq_double_64 r = f(x, y);
-  if (zq_number_failed_for({x, y}, {r})) return;
-  zq_stack_drop_lastx();
   zq_set_raw(CELL_X, r);
 }
 
@@ -65,6 +41,15 @@ zq_double_64 zq_in_degrees(zq_fn_of_x f, zq_double_64 x) {
   const zq_double_64 r = f(x);
   zq_angle = saved;
   return r;
+}
+
+zq_double_64 zq_y_minus_x(zq_double_64 x, zq_double_64 y) { return zqm_sub(y, x); }
+
+// f of X and Y in decimal hours, X converted first, back to H.MMSS.
+zq_double_64 zq_in_hours(zq_fn_of_x_y f, zq_double_64 x, zq_double_64 y) {
+  const zq_double_64 hours_x = zq_hms_to_hours(x);
+  const zq_double_64 hours_y = zq_hms_to_hours(y);
+  return zq_hours_to_hms(f(hours_x, hours_y));
 }
 
 // Half a turn in the angle mode.
@@ -177,25 +162,17 @@ void zq_cmd_rnd() {
   zq_replace_x(r);
 }
 
-void zq_cmd_hms() { zq_one(zq_hours_to_hms); }
-void zq_cmd_hr() { zq_one(zq_hms_to_hours); }
+void zq_cmd_hms() { zq_stack_one(zq_hours_to_hms, STORE_RAW); }
+void zq_cmd_hr() { zq_stack_one(zq_hms_to_hours, STORE_RAW); }
 
 void zq_cmd_hms_plus() {
-  zq_two([](zq_double_64 x, zq_double_64 y) {
-    const zq_double_64 hours_x = zq_hms_to_hours(x);
-    const zq_double_64 hours_y = zq_hms_to_hours(y);
-    return zq_hours_to_hms(zqm_add(hours_x, hours_y));
-  });
+  zq_stack_two([](zq_double_64 x, zq_double_64 y) { return zq_in_hours(zqm_add, x, y); }, STORE_RAW);
 }
 
 // Y - X.
 void zq_cmd_hms_minus() {
-  zq_two([](zq_double_64 x, zq_double_64 y) {
-    const zq_double_64 hours_x = zq_hms_to_hours(x);
-    const zq_double_64 hours_y = zq_hms_to_hours(y);
-    return zq_hours_to_hms(zqm_sub(hours_y, hours_x));
-  });
+  zq_stack_two([](zq_double_64 x, zq_double_64 y) { return zq_in_hours(zq_y_minus_x, x, y); }, STORE_RAW);
 }
 
-void zq_cmd_d_to_r() { zq_one([](zq_double_64 x) { return zq_in_degrees(zq_to_radians, x); }); }
-void zq_cmd_r_to_d() { zq_one([](zq_double_64 x) { return zq_in_degrees(zq_from_radians, x); }); }
+void zq_cmd_d_to_r() { zq_stack_one([](zq_double_64 x) { return zq_in_degrees(zq_to_radians, x); }, STORE_RAW); }
+void zq_cmd_r_to_d() { zq_stack_one([](zq_double_64 x) { return zq_in_degrees(zq_from_radians, x); }, STORE_RAW); }

@@ -15,6 +15,37 @@ void zq_stack_drop_lastx() {
   zq_cmd_drop();
 }
 
+namespace {
+
+void zq_store_x(zq_double_64 r, zq_store store) {
+  if (store == STORE_TAGGED)
+    zq_reg_set_number(CELL_X, r);
+  else
+    zq_reg_set(CELL_X, r, zq_reg_types[CELL_X]);
+}
+
+}  // namespace
+
+// The first take drops a stale code, so the verdict sees only what f left.
+void zq_stack_one(zq_fn_of_x f, zq_store store) {
+  zqm_take_error();
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 r = f(x);
+  if (zq_number_failed_for({x}, {r})) return;
+  zq_reg_copy(CELL_X, CELL_L);
+  zq_store_x(r, store);
+}
+
+void zq_stack_two(zq_fn_of_x_y f, zq_store store) {
+  zqm_take_error();
+  const zq_double_64 x = zq_regs[CELL_X];
+  const zq_double_64 y = zq_regs[CELL_Y];
+  const zq_double_64 r = f(x, y);
+  if (zq_number_failed_for({x, y}, {r})) return;
+  zq_stack_drop_lastx();
+  zq_store_x(r, store);
+}
+
 void zq_cmd_enter() { zq_stack_lift(); }
 
 void zq_cmd_x_swap_y() {
