@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "commands/program.h"
 #include "state/alpha.h"
@@ -13,6 +12,7 @@
 #include "state/errors.h"
 #include "state/flags.h"
 #include "state/registers.h"
+#include "state/text_builder.h"
 
 int64_t zq_watch[zq_watch_size];
 int64_t zq_watch_count = 0;
@@ -49,25 +49,11 @@ void zq_print_watch_block() {
 // values, 24 alpha characters and the labels: 159 bytes) fits with room.
 constexpr size_t zq_stack_line_size = 256;
 
-class zq_stack_line {
- public:
-  void append(const char* text) {
-    const size_t length = std::strlen(text);
-    const size_t room = sizeof buffer_ - used_;
-    const size_t n = length < room ? length : room;
-    std::memcpy(buffer_ + used_, text, n);
-    used_ += n;
-  }
-  void append_value(const char* label, zq_cell_index cell) {
-    append(label);
-    append(zq_value_text(cell).text);
-  }
-  void write() const { fwrite(buffer_, 1, used_, stdout); }
-
- private:
-  char buffer_[zq_stack_line_size];
-  size_t used_ = 0;
-};
+// Inline, so that each label's length is known where it is appended.
+inline void zq_append_value(zq_text_builder& line, const char* label, zq_cell_index cell) {
+  line.append(label);
+  line.append(zq_value_text(cell).text);
+}
 
 }  // namespace
 
@@ -81,18 +67,19 @@ void zq_cmd_prstk() {
   }
   const bool show_stack = zq_flag_test(FLAG_SHOW_STACK);
   if (show_stack) {
-    zq_stack_line line;
-    line.append_value("x: ", CELL_X);
-    line.append_value(" y:", CELL_Y);
-    line.append_value(" z:", CELL_Z);
-    line.append_value(" t:", CELL_T);
-    line.append_value(" l:", CELL_L);
+    char buffer[zq_stack_line_size];
+    zq_text_builder line(buffer);
+    zq_append_value(line, "x: ", CELL_X);
+    zq_append_value(line, " y:", CELL_Y);
+    zq_append_value(line, " z:", CELL_Z);
+    zq_append_value(line, " t:", CELL_T);
+    zq_append_value(line, " l:", CELL_L);
     char alpha[zq_alpha_copy_size];
     zq_alpha_copy_24(alpha);
     line.append(" a: ");
     line.append(alpha);
     line.append("\n");
-    line.write();
+    fwrite(line.c_str(), 1, line.length(), stdout);
   }
   if (zq_flag_test(FLAG_SHOW_X)) {
     const zq_value_text x(CELL_X);

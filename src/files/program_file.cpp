@@ -18,39 +18,9 @@
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "interp/words.h"
+#include "state/text_builder.h"
 
 namespace {
-
-// One word being cut from a file. Bytes beyond the buffer are not stored;
-// the word then counts as too long and is refused whole, since a cut word
-// (a name, a number, a text without its closing quote) would mean something
-// else.
-class zq_token {
- public:
-  // Returns 1 when the byte was stored.
-  int put(int byte) {
-    if (used_ + 1 >= zq_token_size) {
-      too_long_ = true;
-      return 0;
-    }
-    text_[used_++] = static_cast<char>(byte);
-    text_[used_] = '\0';
-    return 1;
-  }
-  bool empty() const { return used_ == 0; }
-  bool too_long() const { return too_long_; }
-  char* text() { return text_; }
-  void clear() {
-    used_ = 0;
-    too_long_ = false;
-    text_[0] = '\0';
-  }
-
- private:
-  char text_[zq_token_size] = "";
-  size_t used_ = 0;
-  bool too_long_ = false;
-};
 
 // The line-number filter: removal is switched on by a first word of digits
 // only, and then takes the first word after every line end.
@@ -108,7 +78,7 @@ bool zq_is_open_string(const char* word) {
 // a stop byte (consumed, not stored), then a double quote. Returns the stop
 // byte, or EOF. Bytes that no longer fit the word are still read, so the
 // next word begins where it would have.
-int zq_close_open_string(zq_token& word, FILE* file) {
+int zq_close_open_string(zq_text_builder& word, FILE* file) {
   word.put(' ');
   int byte = getc(file);
   while (byte != EOF && byte != '\n' && byte != '\t' && byte != '"' && byte != '\r' && byte != '\0' &&
@@ -121,14 +91,16 @@ int zq_close_open_string(zq_token& word, FILE* file) {
 }
 
 // Hands a finished word to the parser; report asks for the notice of a word
-// that the parser refused.
-void zq_hand_over(zq_token& word, bool report) {
+// that the parser refused. A word that outgrew its buffer is refused whole,
+// since a cut word (a name, a number, a text without its closing quote) would
+// mean something else.
+void zq_hand_over(zq_text_builder& word, bool report) {
   if (word.too_long()) {
-    printf("bad: %s\n", word.text());
+    printf("bad: %s\n", word.c_str());
     zq_parse_refused_word();
     return;
   }
-  if (zq_parse_word(word.text(), zq_token_size, 0) == 0 && report) printf("bad: %s\n", word.text());
+  if (zq_parse_word(word.data(), word.size(), 0) == 0 && report) printf("bad: %s\n", word.c_str());
 }
 
 // The last line of the last program, written as the final END's listing.
@@ -223,7 +195,8 @@ void zq_load_program_file(int64_t address) {
 int64_t zq_read_program_file_text(FILE* file) {
   puts(" ");
   zq_tokenizing = true;
-  zq_token word;
+  char buffer[zq_token_size];
+  zq_text_builder word(buffer);
   bool quoted = false;
   int64_t taken = 0;
   for (int next = getc(file); next != EOF; next = getc(file)) {
@@ -240,16 +213,16 @@ int64_t zq_read_program_file_text(FILE* file) {
     bool line_end = zq_is_line_end(byte);
     if (!word.empty()) {
       // An open string runs on over the separator that ended it.
-      if (zq_is_open_string(word.text())) line_end = zq_is_line_end(zq_close_open_string(word, file));
-      if (strcasecmp(word.text(), zq_final_end_word) != 0) zq_hand_over(word, true);
+      if (zq_is_open_string(word.c_str())) line_end = zq_is_line_end(zq_close_open_string(word, file));
+      if (strcasecmp(word.c_str(), zq_final_end_word) != 0) zq_hand_over(word, true);
       word.clear();
       quoted = false;
     }
     if (line_end) zq_parse_line_end();
   }
   if (!word.empty()) {
-    if (zq_is_open_string(word.text())) zq_close_open_string(word, file);
-    if (strcasecmp(word.text(), zq_final_end_word) != 0) zq_hand_over(word, false);
+    if (zq_is_open_string(word.c_str())) zq_close_open_string(word, file);
+    if (strcasecmp(word.c_str(), zq_final_end_word) != 0) zq_hand_over(word, false);
   }
   zq_tokenizing = false;
   return taken;

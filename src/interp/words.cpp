@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "state/text_builder.h"
+
 namespace {
 
 constexpr char zq_quote = '"';
@@ -20,14 +22,6 @@ bool zq_closed(const char* text, size_t length) {
   if (length == 0 || text[length - 1] != zq_quote) return false;
   const std::string_view word(text, length);
   return word != "|-\"" && word != "+\"";
-}
-
-// Bounded copy of count bytes to word at used; returns the new used count.
-size_t zq_append(char* word, size_t size, size_t used, const char* from, size_t count) {
-  const size_t room = size - 1 - used;
-  const size_t n = count < room ? count : room;
-  std::memcpy(word + used, from, n);
-  return used + n;
 }
 
 }  // namespace
@@ -57,7 +51,8 @@ void zq_next_word(const char* line, char* word, size_t size, int64_t& position) 
     ++end;
   }
 
-  size_t used = zq_append(word, size, 0, line + start, static_cast<size_t>(end - start));
+  zq_text_builder text(word, size);
+  text.append(line + start, static_cast<size_t>(end - start));
   int64_t stop = end;
 
   // A text left open runs on, blanks included, to the next quote or hard
@@ -65,10 +60,9 @@ void zq_next_word(const char* line, char* word, size_t size, int64_t& position) 
   if (end > start && zq_get_string_prefix_len(line + start) > 0 &&
       !zq_closed(line + start, static_cast<size_t>(end - start))) {
     while (byte(stop) != 0 && byte(stop) != zq_quote && !zq_hard_stop(byte(stop))) ++stop;
-    used = zq_append(word, size, used, line + end, static_cast<size_t>(stop - end));
-    used = zq_append(word, size, used, &zq_quote, 1);
+    text.append(line + end, static_cast<size_t>(stop - end));
+    text.put(zq_quote);
   }
 
-  word[used] = '\0';
   position = byte(stop) != 0 ? stop + 1 : stop;
 }

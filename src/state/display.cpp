@@ -2,13 +2,13 @@
 // the display format shows and lays them out as text.
 #include "state/display.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "number/decimal.h"
 #include "state/flags.h"
 #include "state/modes.h"
 #include "state/registers.h"
+#include "state/text_builder.h"
 
 // decDoubleToBCD fills exactly this many digits.
 static_assert(zq_bcd_digits == zqm_coefficient_digits);
@@ -166,45 +166,39 @@ void zq_format_digits(char *out, int64_t size, const zq_bcd &digits, int32_t x, 
     f = zq_bcd_digits - i;
   }
 
-  char text[zq_number_text_size];
-  int n = 0;
-  // Always keeps room for the terminator; no layout needs more than 23 characters.
-  auto put = [&](char c) {
-    if (n < zq_number_text_size - 1) {
-      text[n++] = c;
-    }
-  };
+  // No layout needs more than 23 characters.
+  char buffer[zq_number_text_size];
+  zq_text_builder text(buffer);
   if (negative) {
-    put('-');
+    text.put('-');
   }
   // Every layout asks for at most the 16 digits there are; the bound on
   // `next` only keeps a read inside the array.
   int next = 0;
   if (i > 0) {
     for (; next < i && next < zq_bcd_digits; ++next) {
-      put(static_cast<char>('0' + digits[next]));
+      text.put(static_cast<char>('0' + digits[next]));
       const int32_t remaining = i - 1 - next;
       if (grouping && i >= 4 && remaining > 0 && remaining % 3 == 0) {
-        put(separator);
+        text.put(separator);
       }
     }
   } else {
-    put('0');
+    text.put('0');
   }
   if (grouping || d > 0) {
-    put(radix_mark);
+    text.put(radix_mark);
   }
   for (int32_t k = 0; k < z; ++k) {
-    put('0');
+    text.put('0');
   }
   for (int32_t k = 0; k < f && next < zq_bcd_digits; ++k, ++next) {
-    put(static_cast<char>('0' + digits[next]));
+    text.put(static_cast<char>('0' + digits[next]));
   }
-  text[n] = '\0';
   if (x != 0) {
-    snprintf(text + n, sizeof text - n, "e%+.0d", x);
+    text.append_format("e%+.0d", x);
   }
-  zq_copy_text(out, size, text);
+  zq_copy_text(out, size, text.c_str());
 }
 
 void zq_reg_format_value(int64_t index, char *out, int64_t size) {
