@@ -27,13 +27,6 @@
 
 namespace {
 
-// Rows 0 to 17 (digits, ".", "e", nbr, alpha, append, b, s, cool) are
-// never listed.
-constexpr int zq_first_listed_row = 18;
-
-// The directory name that pdir and emdir show, with its terminator.
-constexpr size_t zq_dir_name_size = 231;
-
 enum zq_catalog : uint16_t {
   CATALOG_LABELS = 1,
   CATALOG_COMMANDS = 3,
@@ -72,7 +65,7 @@ void zq_print_programmable_names() {
 }
 
 // The current directory's name; "." when it does not fit the buffer.
-void zq_current_directory(char (&name)[zq_dir_name_size]) {
+void zq_current_directory(char (&name)[zq_path_size]) {
   if (getcwd(name, sizeof name) == nullptr) std::snprintf(name, sizeof name, ".");
 }
 
@@ -115,7 +108,7 @@ void zq_cmd_cat() {
 
 void zq_cmd_pdir() {
   // The prefix is opened as it stands: no separators are changed.
-  char shown[zq_dir_name_size];
+  char shown[zq_path_size];
   const bool prefixed = zq_path[0] != '\0';
   if (prefixed) {
     std::snprintf(shown, sizeof shown, "%s", zq_path);
@@ -136,7 +129,7 @@ void zq_cmd_emdir() {
     puts("Invalid path to directory.");
     return;
   }
-  char shown[zq_dir_name_size];
+  char shown[zq_path_size];
   zq_current_directory(shown);
   zq_list_directory(directory, shown);
   zq_stack_lift();

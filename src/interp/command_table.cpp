@@ -336,6 +336,7 @@ static_assert(zq_idx_pse == zq_row_named("pse"));
 static_assert(zq_idx_prompt == zq_row_named("prompt"));
 static_assert(zq_idx_rtn == zq_row_named("rtn"));
 static_assert(zq_idx_exeq == zq_row_named("exeq"));
+static_assert(zq_first_listed_row == zq_row_named("+"));
 
 // Every typed word is looked up, numbers included, so the lookups go through
 // indexes sorted by name, with the run of names of each first byte found at

@@ -46,6 +46,9 @@ constexpr int zq_command_count = 199;  // rows 0 to 197 and the end row
 constexpr int zq_end_row = zq_command_count - 1;
 // Rows 0 to 11 are the keyboard-entry rows "0" to "9", "." and "e".
 constexpr int zq_first_named_row = 12;
+// The command catalogues begin at "+": the rows before it (the keyboard-entry
+// rows, nbr, alpha, append, b, s and cool) are never listed.
+constexpr int zq_first_listed_row = 18;
 
 extern const zq_command zq_commands[zq_command_count];
 

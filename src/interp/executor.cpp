@@ -13,6 +13,7 @@
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
+#include "state/alpha.h"
 #include "state/errors.h"
 #include "state/flags.h"
 #include "state/registers.h"
@@ -187,9 +188,9 @@ void zq_show_type_error(uint8_t found, uint8_t expected) {
 }
 
 void zq_trace_command() {
-  // An alpha text shows at most this many characters, a name operand 8.
-  constexpr int zq_trace_alpha_chars = 24;
-  constexpr int zq_trace_name_chars = 8;
+  // A text shows at most what the alpha register holds, a name what a step keeps.
+  constexpr int zq_trace_alpha_chars = zq_alpha_size;
+  constexpr int zq_trace_name_chars = zq_step_name_size;
   constexpr size_t zq_trace_line_size = 64;
   char line[zq_trace_line_size];
   const int32_t cmd = zq_decoded.cmd;

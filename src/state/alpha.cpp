@@ -10,13 +10,6 @@
 
 char zq_alpha[zq_alpha_size];
 
-namespace {
-
-// Room for the display text of any non-text cell (at most 23 characters).
-constexpr int64_t zq_alpha_value_text_size = 30;
-
-}  // namespace
-
 int64_t zq_alpha_length() {
   int64_t length = 0;
   while (length < zq_alpha_size && zq_alpha[length] != '\0') ++length;
@@ -76,7 +69,7 @@ void zq_alpha_append_reg(int64_t n) {
     return;
   }
   // A cell of unknown type leaves the text empty.
-  char text[zq_alpha_value_text_size] = "";
+  char text[zq_value_text_size] = "";
   zq_reg_format_value(cell, text, sizeof text);
   zq_alpha_append(text, static_cast<int64_t>(strnlen(text, sizeof text)));
 }

@@ -69,7 +69,7 @@ void zq_format_number(char *out, int64_t size, zq_double_64 value) {
       i = 0;
       z = -e - 1;
       f = d - z;
-    } else if (e >= 0 && e <= 15) {
+    } else if (e >= 0 && e < zq_bcd_digits) {
       i = e + 1;
       f = (i + d <= zq_bcd_digits) ? d : zq_bcd_digits - i;
     } else {

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-// Capacity that the stack display, view and rnd pass; the longest text of a
-// number has 23 characters, that of an alpha cell 8.
+// Capacity of every buffer that takes a cell's display text (the stack
+// display, view, rnd, arcl); the longest text of a number has 23 characters,
+// that of an alpha cell 8.
 constexpr int64_t zq_value_text_size = 32;
 
 // The coefficient as decimal digits, most significant first.
