@@ -3,6 +3,7 @@
 // MM.DDYYYY, or DD.MMYYYY in day-month mode.
 #include "commands/clock.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -178,7 +179,8 @@ void zq_cmd_adate() {
   zqm_take_error();
   const double t = zqm_double_from_zq_double_64(zqm_abs(zq_regs[CELL_X]));
   if (zq_number_failed(ERR_DATA)) return;
-  const int kept = zq_digits == 0 ? 2 : zq_digits <= 2 ? 5 : zq_digits <= 4 ? 8 : 10;
+  // Cut like a time text, whose whole 11 characters are the date's 10.
+  const int kept = std::min(zq_time_chars_kept(), zq_adate_text_size - 1);
   char number[zq_adate_number_size];
   std::snprintf(number, sizeof number, "%09.6f", t);
   // "12.252025" becomes "12.25.2025": a point after the month and the day.

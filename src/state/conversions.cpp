@@ -2,9 +2,11 @@
 // the number layer in a fixed order, so that results round exactly alike.
 #include "state/conversions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "state/alpha.h"
 #include "state/errors.h"
@@ -19,6 +21,12 @@ constexpr int64_t zq_day_number_limit = int64_t{1} << 60;
 constexpr int zq_today_text_size = 12;
 constexpr int zq_time_number_size = 16;
 constexpr int zq_time_text_size = 24;
+
+// Characters of "HH:MM:SS.hh" that each display digit count keeps: the
+// hours alone at 0 digits, then a group more for every two digits; the last
+// entry stands for 5 digits and more.
+constexpr int zq_time_chars_by_digits[] = {2, 5, 5, 8, 8, 11};
+constexpr int zq_time_digits_top = static_cast<int>(std::size(zq_time_chars_by_digits)) - 1;
 
 // 180 made from a binary double (180.000000): equal in value to zqm_k_180,
 // its exponent shows only in exact quotients such as the radians of 0.
@@ -167,11 +175,13 @@ void zq_alpha_append_time(zq_double_64 v, int64_t twelve) {
   char text[zq_time_text_size];
   std::snprintf(text, sizeof text, "%2.*s:%.2s:%.2s.%.2s", static_cast<int>(point - number), number,
                 point + 1, point + 3, point + 5);
-  const int kept = zq_digits == 0 ? 2 : zq_digits <= 2 ? 5 : zq_digits <= 4 ? 8 : 11;
+  const int kept = zq_time_chars_kept();
   char line[zq_time_text_size];
   const int length = std::snprintf(line, sizeof line, "%.*s%s", kept, text, suffix);
   zq_alpha_append(line, length);
 }
+
+int zq_time_chars_kept() { return zq_time_chars_by_digits[std::min<int>(zq_digits, zq_time_digits_top)]; }
 
 int64_t zq_is_octal_digits(int64_t n) {
   // Digit by digit with the remainder's magnitude, so INT64_MIN needs no negation.

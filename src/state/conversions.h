@@ -31,5 +31,8 @@ zq_double_64 zq_get_today_value();
 // Appends HH:MM:SS.hh, cut by zq_digits, to the alpha register; with twelve
 // set, also " AM" or " PM". Values of 100 hours or more show "DATA ERROR".
 void zq_alpha_append_time(zq_double_64 v, int64_t twelve);
+// How many characters of a time text "HH:MM:SS.hh" the display digit count
+// shows: 2, 5, 8 or all 11. A date text "MM/DD/YYYY" is cut alike.
+int zq_time_chars_kept();
 // 1 when no decimal digit of n is 8 or 9, else 0.
 int64_t zq_is_octal_digits(int64_t n);
