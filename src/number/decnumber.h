@@ -8,4 +8,7 @@ extern "C" {
 #include "decNumber.h"
 #include "decDouble.h"
 #include "decimal64.h"
+// The declet tables that decCommon.c defines for the library's own use.
+extern const uint16_t DPD2BIN[1024];  // declet -> 0 to 999
+extern const uint16_t BIN2DPD[1000];  // 0 to 999 -> declet
 }

@@ -102,6 +102,23 @@ zq_double_64 zqm_zq_double_64_from_ldouble(long double ld);
 double zqm_double_from_zq_double_64(zq_double_64 value);
 long double zqm_ldouble_from_zq_double_64(zq_double_64 value);
 
+// A finite value as sign, integer coefficient and exponent: value =
+// (-1)^negative * coefficient * 10^exponent, read straight from its bits and
+// kept as they are (trailing zeros and exponent too). These touch neither the
+// status nor the pending error.
+struct zqm_unpacked {
+    bool negative;
+    uint64_t coefficient; // 0 to 10^16 - 1
+    int32_t exponent;     // -398 to 369
+};
+constexpr uint64_t zqm_coefficient_limit = 10000000000000000; // 10^16
+constexpr int32_t zqm_exponent_min = -398;
+constexpr int32_t zqm_exponent_max = 369;
+// false, parts untouched, for an infinity or a NaN.
+bool zqm_unpack(zq_double_64 value, zqm_unpacked &parts);
+// The value of parts within the limits above, in the library's own encoding.
+zq_double_64 zqm_pack(const zqm_unpacked &parts);
+
 // ---- arithmetic, comparison and functions (arith.cpp) ----
 
 zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b);

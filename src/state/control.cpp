@@ -2,6 +2,7 @@
 // groups of fraction digits; the loop counters write theirs back.
 #include "state/control.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +31,15 @@ int64_t zq_group_value(const char* text, int64_t count) {
 int zq_decode_cell(int mode, zq_cell_index cell, int64_t* a, int64_t* b, int64_t* c) {
   return zq_decode_control(mode, zq_regs[cell], a, b, c);
 }
+
+constexpr int zq_most_digits = 16;
+
+constexpr uint64_t zq_power_of_ten(int n) { return n == 0 ? 1 : 10 * zq_power_of_ten(n - 1); }
+constexpr std::array<uint64_t, zq_most_digits + 1> zq_powers_of_ten = [] {
+  std::array<uint64_t, zq_most_digits + 1> powers{};
+  for (int i = 0; i <= zq_most_digits; ++i) powers[i] = zq_power_of_ten(i);
+  return powers;
+}();
 
 }  // namespace
 
@@ -70,20 +80,30 @@ int zq_decode_x_move_control(int64_t* a, int64_t* b, int64_t* c) {
   return zq_decode_cell(CONTROL_MOVE, CELL_X, a, b, c);
 }
 
-// The counter is made as the integer ccccc fff ii, which must fit the 32 bits
-// of the integer conversion, and divided by 100000: the quotient is exact.
+zq_double_64 zq_counter_value(int64_t count, int64_t final, int64_t step) {
+  constexpr int32_t zq_count_scale_digits = 5;  // the counter is n / 100000
+  constexpr uint64_t zq_final_scale = 100;
+  uint64_t n = (count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count)) *
+                   zq_powers_of_ten[zq_count_scale_digits] +
+               static_cast<uint64_t>(final) * zq_final_scale + static_cast<uint64_t>(step);
+  // The exact quotient of a division keeps the exponent nearest to the
+  // ideal one, 0 - 0: its trailing zeros go until the exponent reaches 0.
+  int32_t exponent = -zq_count_scale_digits;
+  while (exponent < 0 && n % 10 == 0) {
+    n /= 10;
+    ++exponent;
+  }
+  return zqm_pack({count < 0, n, exponent});
+}
+
 int zq_store_operand_control(int64_t count, int64_t final, int64_t step) {
-  constexpr int64_t zq_count_scale = 100000;
-  constexpr int64_t zq_final_scale = 100;
-  constexpr int64_t zq_max_count = INT32_MAX / zq_count_scale;  // 21474
-  if (count > zq_max_count || count < -zq_max_count) return 0;
-  const int64_t magnitude = (count < 0 ? -count : count) * zq_count_scale + final * zq_final_scale + step;
-  if (magnitude > INT32_MAX) return 0;
+  if (count > zq_max_counter || count < -zq_max_counter) return 0;
   const zq_cell_index cell = zq_get_operand_reg();
   if (cell == zq_no_cell) return 0;
-  const int32_t n = static_cast<int32_t>(count < 0 ? -magnitude : magnitude);
-  const zq_double_64 value =
-      zqm_div(zqm_zq_double_64_from_int(n), zqm_zq_double_64_from_int(static_cast<int32_t>(zq_count_scale)));
+  const zq_double_64 value = zq_counter_value(count, final, step);
+  // The division this stands for mapped what the operand's resolution left
+  // in the status (a pointer without a 32-bit value); so does the write-back.
+  zqm_check_status();
   zq_reg_set(cell, value, zq_reg_types[cell]);
   return 1;
 }

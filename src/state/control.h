@@ -25,9 +25,15 @@ int zq_decode_x_control(int64_t* a, int64_t* b, int64_t* c);
 int zq_decode_operand_control(int64_t* a, int64_t* b, int64_t* c);
 // X as sss.dddnnn (regmove, regswap).
 int zq_decode_x_move_control(int64_t* a, int64_t* b, int64_t* c);
+
+// The largest counter magnitude whose stored value |count|.fffii keeps all
+// its digits in 16: |count|*100000 + final*100 + step below 10^16.
+constexpr int64_t zq_max_counter = 99999999999;
+// The value count.fffii: n / 100000 by decimal division, n = |count|*100000
+// + final*100 + step, negative when count is; |count| at most zq_max_counter,
+// final 0 to 999 and step 0 to 99.
+zq_double_64 zq_counter_value(int64_t count, int64_t final, int64_t step);
 // Writes count.fffii back into the decoded command's register operand,
-// keeping the cell's tag; final is 0 to 999 and step 0 to 99, as decoded.
-// Returns 1, or 0 with nothing written when |count|*100000 + final*100 + step
-// exceeds 2147483647 (a counter beyond 21474 in magnitude) or the register
-// does not exist.
+// keeping the cell's tag. Returns 1, or 0 with nothing written for a counter
+// beyond zq_max_counter in magnitude or a register that does not exist.
 int zq_store_operand_control(int64_t count, int64_t final, int64_t step);

@@ -374,14 +374,15 @@ const std::vector<counter_case> counter_cases = {
     {"isg 05", "1.005", "2.005", false},         // step 00 counts by one, stays 00
     {"isg 05", "-3.01002", "-1.01002", false},
     {"isg 05", "-0.00501", "1.00501", false},    // the sign of a zero counter is lost
-    {"isg 05", "21427.83647", "21474.83647", true},   // the largest that fits
+    {"isg 05", "30000.005", "30001.005", true},  // beyond 32 bits once scaled
+    {"isg 05", "99999.99999", "100098.99999", true},
     {"dse 05", "3.002", "2.002", true},
     {"dse 05", "3.001", "2.001", false},
     {"dse 05", "10.00502", "8.00502", false},
     {"dse 05", "6.00502", "4.00502", false},     // steps past 5 without meeting it
     {"dse 05", "1", "0", true},
     {"dse 05", "0.00001", "-1.00001", false},
-    {"dse 05", "-21427.83647", "-21474.83647", false},
+    {"dse 05", "-30000.00001", "-30001.00001", false},
 };
 
 TEST_F(FlagsTest, TypedCountersUpdateTheirRegisterOnly) {
@@ -441,8 +442,7 @@ TEST_F(FlagsTest, CountersRefuseWhatTheyCannotDecodeOrStore) {
       {"isg 05", "NaN"},          {"dse 05", "NaN"},
       {"isg 05", "1E19"},         {"dse 05", "-1E19"},  // no 64-bit integer part
       {"isg 05", "1E18"},         {"dse 05", "-1E18"},  // too large to write back
-      {"isg 05", "21474.99999"},  {"dse 05", "-21474.99999"},  // 21573 and -21573
-      {"isg 05", "21474.83601"},  // 21475
+      {"isg 05", "99999999999"},  {"dse 05", "-99999999999"},  // 17 digits once counted
   };
   for (const refused_case& c : cases) {
     SCOPED_TRACE(std::string(c.line) + " " + c.value);

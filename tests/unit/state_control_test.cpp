@@ -1,6 +1,6 @@
 // Control numbers: the decoder's groups in both layouts (rounding of the
 // fraction, lost carries and signs, values without a 64-bit integer part),
-// the operand decoders, and the counter write-back with its 32-bit limit.
+// the operand decoders, and the counter write-back with its 16-digit limit.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -132,11 +132,14 @@ TEST_F(StateControl, WritesTheCounterBack) {
       {0, 5, 1, "0.00501"},
       {0, 0, 0, "0"},
       {21473, 999, 99, "21473.99999"},
-      {21474, 836, 47, "21474.83647"},  // 2147483647, the largest
-      {-21474, 836, 47, "-21474.83647"},
-      {21474, 836, 48, nullptr},
-      {21475, 0, 0, nullptr},
-      {-21475, 0, 0, nullptr},
+      {21474, 836, 48, "21474.83648"},  // beyond 32 bits: exact all the same
+      {-30001, 0, 1, "-30001.00001"},
+      {100000, 0, 0, "100000"},
+      {10, 0, 0, "10"},  // the quotient's exponent stays at 0
+      {99999999999, 999, 99, "99999999999.99999"},  // 16 digits, the largest
+      {-99999999999, 999, 99, "-99999999999.99999"},
+      {100000000000, 0, 0, nullptr},
+      {-100000000000, 0, 0, nullptr},
       {INT64_MIN, 0, 0, nullptr},
       {INT64_MAX, 0, 0, nullptr},
   };

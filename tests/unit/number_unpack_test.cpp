@@ -1,0 +1,102 @@
+// Sign, coefficient and exponent read straight from a value's bits, and a
+// value built from them, agree with the library's own digits and encoding.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "number_test_support.h"
+
+namespace {
+
+using namespace zq_test;
+
+class NumberUnpack : public NumberTest {};
+
+// The library's view of a finite value, as BCD digits.
+zqm_unpacked library_parts(zq_double_64 value) {
+  const decDouble d = zqm_dec_from_zq_double_64(value);
+  uint8_t bcd[zqm_coefficient_digits];
+  int32_t exponent = 0;
+  const int32_t sign = decDoubleToBCD(&d, &exponent, bcd);
+  uint64_t coefficient = 0;
+  for (const uint8_t digit : bcd) coefficient = coefficient * 10 + digit;
+  return {sign != 0, coefficient, exponent};
+}
+
+zq_double_64 library_value(const zqm_unpacked& parts) {
+  uint8_t bcd[zqm_coefficient_digits];
+  uint64_t rest = parts.coefficient;
+  for (int i = zqm_coefficient_digits - 1; i >= 0; --i) {
+    bcd[i] = static_cast<uint8_t>(rest % 10);
+    rest /= 10;
+  }
+  decDouble d;
+  decDoubleFromBCD(&d, parts.exponent, bcd, parts.negative ? DECFLOAT_Sign : 0);
+  return zqm_zq_double_64_from_dec(d);
+}
+
+TEST_F(NumberUnpack, RandomBitPatternsReadAsTheLibraryReadsThem) {
+  std::mt19937_64 random(2104);
+  for (int i = 0; i < 1000000; ++i) {
+    const zq_double_64 value = random();
+    const decDouble d = zqm_dec_from_zq_double_64(value);
+    zqm_unpacked parts{};
+    const bool finite = zqm_unpack(value, parts);
+    ASSERT_EQ(finite, decDoubleIsFinite(&d) != 0) << value;
+    if (!finite) continue;
+    const zqm_unpacked expected = library_parts(value);
+    ASSERT_EQ(parts.negative, expected.negative) << value;
+    ASSERT_EQ(parts.coefficient, expected.coefficient) << value;
+    ASSERT_EQ(parts.exponent, expected.exponent) << value;
+  }
+}
+
+TEST_F(NumberUnpack, RandomPartsPackAsTheLibraryEncodesThem) {
+  std::mt19937_64 random(2105);
+  for (int i = 0; i < 1000000; ++i) {
+    uint64_t coefficient = random() % zqm_coefficient_limit;
+    coefficient /= uint64_t{1} << (random() % 54);  // every digit count
+    const zqm_unpacked parts{(random() & 1) != 0, coefficient,
+                             static_cast<int32_t>(random() % (zqm_exponent_max - zqm_exponent_min + 1)) +
+                                 zqm_exponent_min};
+    const zq_double_64 value = zqm_pack(parts);
+    ASSERT_EQ(value, library_value(parts)) << coefficient << "E" << parts.exponent;
+    zqm_unpacked back{};
+    ASSERT_TRUE(zqm_unpack(value, back));
+    ASSERT_EQ(back.coefficient, coefficient);
+  }
+}
+
+TEST_F(NumberUnpack, EdgeValues) {
+  struct Case {
+    const char* text;
+    bool negative;
+    uint64_t coefficient;
+    int32_t exponent;
+  };
+  const Case cases[] = {
+      {"0", false, 0, 0},
+      {"-0", true, 0, 0},
+      {"0E-398", false, 0, -398},
+      {"9999999999999999E+369", false, 9999999999999999, 369},
+      {"-1.234", true, 1234, -3},
+      {"8000000000000000", false, 8000000000000000, 0},
+      {"9E+5", false, 9, 5},
+  };
+  for (const Case& c : cases) {
+    zqm_unpacked parts{};
+    ASSERT_TRUE(zqm_unpack(quiet_num(c.text), parts)) << c.text;
+    EXPECT_EQ(parts.negative, c.negative) << c.text;
+    EXPECT_EQ(parts.coefficient, c.coefficient) << c.text;
+    EXPECT_EQ(parts.exponent, c.exponent) << c.text;
+    EXPECT_EQ(zqm_pack(parts), quiet_num(c.text)) << c.text;
+  }
+  for (const char* special : {"Inf", "-Inf", "NaN", "sNaN"}) {
+    zqm_unpacked parts{true, 7, 7};
+    EXPECT_FALSE(zqm_unpack(quiet_num(special), parts)) << special;
+    EXPECT_EQ(parts.coefficient, 7u) << "untouched";
+  }
+}
+
+}  // namespace
