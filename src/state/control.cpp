@@ -32,6 +32,7 @@ int zq_decode_cell(int mode, zq_cell_index cell, int64_t* a, int64_t* b, int64_t
   return zq_decode_control(mode, zq_regs[cell], a, b, c);
 }
 
+constexpr int zq_decimals = 6;  // the fraction digits "%f" keeps
 constexpr int zq_most_digits = 16;
 
 constexpr uint64_t zq_power_of_ten(int n) { return n == 0 ? 1 : 10 * zq_power_of_ten(n - 1); }
@@ -41,9 +42,59 @@ constexpr std::array<uint64_t, zq_most_digits + 1> zq_powers_of_ten = [] {
   return powers;
 }();
 
+// The text route reads "%f" of the binary double of x. For a value with at
+// most six fraction digits (after its trailing zeros) and an integer part
+// below 10^9, that double lies within 2^-24 of x, far closer than the half
+// unit of the sixth decimal (5E-7) and than x lies to any other integer. So
+// the truncation keeps x's integer part and "%f" prints exactly x's own six
+// decimals: the groups come straight from the digits. false for any other
+// value, which the text route decodes.
+constexpr uint64_t zq_digits_integer_limit = 1000000000;
+
+bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c) {
+  zqm_unpacked parts;
+  if (!zqm_unpack(x, parts)) return false;
+  uint64_t whole = 0;
+  uint64_t decimals = 0;  // the six fraction digits as one integer
+  if (parts.exponent >= 0) {
+    if (parts.exponent > zq_most_digits) return false;
+    const uint64_t scale = zq_powers_of_ten[parts.exponent];
+    if (parts.coefficient >= (zq_digits_integer_limit + scale - 1) / scale) return false;
+    whole = parts.coefficient * scale;
+  } else {
+    const int fraction_digits = -parts.exponent;
+    if (fraction_digits > zq_most_digits) return false;
+    const uint64_t scale = zq_powers_of_ten[fraction_digits];
+    whole = parts.coefficient / scale;
+    const uint64_t fraction = parts.coefficient % scale;
+    if (fraction_digits > zq_decimals) {
+      const uint64_t beyond = zq_powers_of_ten[fraction_digits - zq_decimals];
+      if (fraction % beyond != 0) return false;
+      decimals = fraction / beyond;
+    } else {
+      decimals = fraction * zq_powers_of_ten[zq_decimals - fraction_digits];
+    }
+  }
+  if (whole >= zq_digits_integer_limit) return false;
+  constexpr uint64_t zq_group_scale = 1000;  // decimals 1 to 3, then 4 to 6
+  *a = parts.negative ? -static_cast<int64_t>(whole) : static_cast<int64_t>(whole);
+  *b = static_cast<int64_t>(decimals / zq_group_scale);
+  // The counter layout drops the sixth digit.
+  *c = static_cast<int64_t>(mode == CONTROL_MOVE ? decimals % zq_group_scale : decimals % zq_group_scale / 10);
+  return true;
+}
+
 }  // namespace
 
 int zq_decode_control(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c) {
+  // The text route starts and ends by dropping the pending error; the digit
+  // route raises nothing in between.
+  zqm_take_error();
+  if (zq_decode_digits(mode, x, a, b, c)) return 1;
+  return zq_decode_control_text(mode, x, a, b, c);
+}
+
+int zq_decode_control_text(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c) {
   *a = *b = *c = 0;
   zqm_take_error();
   const double d = zqm_double_from_zq_double_64(x);

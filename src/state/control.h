@@ -14,10 +14,14 @@ enum zq_control_mode : int {
 };
 
 // Splits x into its integer part a (signed, truncated toward zero) and the
-// fraction groups b and c (never negative). Returns 1, or 0 for a value
-// without a 64-bit integer part (|x| >= 2^63, infinity, NaN); the outputs are
-// then 0.
+// fraction groups b and c (never negative), as "%f" of the nearest binary
+// double of x gives them. Returns 1, or 0 for a value without a 64-bit
+// integer part (|x| >= 2^63, infinity, NaN); the outputs are then 0. Either
+// way the pending error is dropped.
 int zq_decode_control(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c);
+// The same through that text itself, for every value; zq_decode_control
+// takes its groups from the decimal's digits where they provably agree.
+int zq_decode_control_text(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c);
 // X as bbb.eeeii (clrgx).
 int zq_decode_x_control(int64_t* a, int64_t* b, int64_t* c);
 // The decoded command's register operand as ccccc.fffii (isg, dse). Also 0
