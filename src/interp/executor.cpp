@@ -31,21 +31,7 @@ namespace {
 constexpr int64_t zq_last_word = zq_prog_size - 1;
 
 // A missing cell (after the index check) counts as not numeric, unread.
-bool zq_cell_numeric(zq_cell_index cell) {
-  return cell != zq_no_cell && zq_reg_is_number(cell) != 0;
-}
-
-// The cell the decoded operand names: register add with OPT_NUM, else the
-// stack cell add.
-zq_cell_index zq_operand_cell() {
-  const zq_cell_index cell = zq_decoded.add + ((zq_decoded.opt & OPT_NUM) ? CELL_R00 : 0);
-  return zq_reg_check_index(cell);
-}
-
-// The register that the value of pointer names.
-zq_cell_index zq_indirect_target(zq_cell_index pointer) {
-  return zq_reg_check_index(zqm_int_from_zq_double_64(zq_regs[pointer]) + CELL_R00);
-}
+bool zq_cell_numeric(zq_cell_index cell) { return cell != zq_no_cell && zq_tag_is_numeric(zq_reg_types[cell]); }
 
 // The register operand, and with "ind" the register it points to.
 bool zq_reg_operand_numeric(const zq_command& row) {
@@ -56,9 +42,8 @@ bool zq_reg_operand_numeric(const zq_command& row) {
     // so that register is the one that must hold a number.
     return !indirect || zq_cell_numeric(zq_operand_cell());
   }
-  const zq_cell_index cell = zq_operand_cell();
-  if (!zq_cell_numeric(cell)) return false;
-  return !indirect || zq_cell_numeric(zq_indirect_target(cell));
+  if (!zq_cell_numeric(zq_operand_cell())) return false;
+  return !indirect || zq_cell_numeric(zq_operand_target());
 }
 
 const char* zq_type_word(uint8_t tag) {
@@ -78,16 +63,23 @@ void zq_stop_run() {
 
 // Calls the handler of the decoded command's row when the operand checks
 // it asks for pass; otherwise reports the failure and returns false.
+// The check and the handler share one resolution of the operand; a
+// handler that runs commands of its own (run, xail, a load) gets its own
+// back afterwards.
 bool zq_check_and_call() {
   const zq_command& row = zq_commands[zq_decoded.cmd];
+  const zq_operand outer = zq_operand_now;
+  zq_operand_begin();
   uint8_t found = 0;
   uint8_t expected = 0;
-  if (row.check_mask != 0 && !zq_check_operands(found, expected)) {
+  const bool passed = row.check_mask == 0 || zq_check_operands(found, expected);
+  if (passed) {
+    row.handler();
+  } else {
     zq_type_error(found, expected);
-    return false;
   }
-  row.handler();
-  return true;
+  zq_operand_now = outer;
+  return passed;
 }
 
 void zq_execute_immediate() {
@@ -158,9 +150,10 @@ int zq_check_operands(uint8_t& found, uint8_t& expected) {
     found = found_tag;
     expected = expected_tag;
   };
-  if ((mask & CHK_X_NUMERIC) && !zq_reg_is_number(CELL_X)) fail(zq_reg_types[CELL_X], REG_NUMBER);
-  if ((mask & CHK_Y_NUMERIC) && !zq_reg_is_number(CELL_Y)) fail(zq_reg_types[CELL_Y], REG_NUMBER);
-  if ((mask & CHK_X_FLAGS) && !zq_reg_is_flags(CELL_X)) fail(zq_reg_types[CELL_X], REG_FLAGS);
+  const uint8_t x_tag = zq_reg_types[CELL_X];
+  if ((mask & CHK_X_NUMERIC) && !zq_tag_is_numeric(x_tag)) fail(x_tag, REG_NUMBER);
+  if ((mask & CHK_Y_NUMERIC) && !zq_tag_is_numeric(zq_reg_types[CELL_Y])) fail(zq_reg_types[CELL_Y], REG_NUMBER);
+  if ((mask & CHK_X_FLAGS) && !zq_tag_is_flags(x_tag)) fail(x_tag, REG_FLAGS);
   if ((mask & CHK_STAT_NUMERIC) && !zq_stat_regs_numeric()) fail(REG_ALPHA, REG_NUMBER);
   if ((mask & CHK_REG_NUMERIC) && !zq_reg_operand_numeric(row)) fail(REG_ALPHA, REG_NUMBER);
   if ((mask & CHK_IND_NUMERIC) && (zq_decoded.opt & OPT_IND) && !zq_cell_numeric(zq_operand_cell())) {

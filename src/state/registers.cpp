@@ -70,27 +70,48 @@ void zq_reg_save_temp(zq_cell_index index) {
 
 void zq_reg_restore_temp(zq_cell_index index) { zq_reg_set(index, zq_temp, zq_temp_type); }
 
-zq_cell_index zq_get_operand_reg() {
+zq_operand zq_operand_now;
+
+void zq_operand_begin() { zq_operand_now = zq_operand{true}; }
+
+zq_cell_index zq_operand_cell() {
+  if (zq_operand_now.has_cell) return zq_operand_now.cell;
   const uint8_t opt = zq_decoded.opt;
-  zq_cell_index index = zq_decoded.add;
-  // A register number; with OPT_STACK the argument already is the cell.
-  if ((opt & OPT_NUM) && !(opt & OPT_STACK)) index += CELL_R00;
-  if (opt & OPT_IND) {
-    const zq_cell_index pointer = zq_reg_check_index(index);
-    if (pointer == zq_no_cell) return zq_no_cell;
-    // A pointer without a 32-bit integer value converts to 0, that is R00.
-    index = zqm_int_from_zq_double_64(zq_regs[pointer]) + CELL_R00;
+  zq_cell_index cell = zq_decoded.add;
+  if ((opt & OPT_NUM) && !(opt & OPT_STACK)) cell += CELL_R00;
+  cell = zq_reg_check_index(cell);
+  if (zq_operand_now.shared) {
+    zq_operand_now.has_cell = true;
+    zq_operand_now.cell = cell;
   }
-  return zq_reg_check_index(index);
+  return cell;
+}
+
+zq_cell_index zq_operand_target() {
+  const zq_cell_index pointer = zq_operand_cell();
+  if (pointer == zq_no_cell) return zq_no_cell;
+  // A pointer without a 32-bit integer value converts to 0, that is R00.
+  // The conversion runs at every request: the status it leaves is the
+  // caller's to see, also after the caller dropped what came before.
+  const int64_t n = zqm_int_from_zq_double_64(zq_regs[pointer]);
+  if (zq_operand_now.has_target) return zq_operand_now.target;
+  const zq_cell_index target = zq_reg_check_index(n + CELL_R00);
+  if (zq_operand_now.shared) {
+    zq_operand_now.has_target = true;
+    zq_operand_now.target = target;
+  }
+  return target;
+}
+
+zq_cell_index zq_get_operand_reg() {
+  return (zq_decoded.opt & OPT_IND) ? zq_operand_target() : zq_operand_cell();
 }
 
 std::optional<zq_double_64> zq_get_operand_value() {
-  const uint8_t opt = zq_decoded.opt;
-  if (!(opt & (OPT_IND | OPT_STACK))) return zqm_zq_double_64_from_int(zq_decoded.add);
+  if (!(zq_decoded.opt & (OPT_IND | OPT_STACK))) return zqm_zq_double_64_from_int(zq_decoded.add);
   // With ind the value is the pointer register's own content, whatever its tag.
-  zq_cell_index cell = zq_decoded.add;
-  if ((opt & OPT_IND) && (opt & OPT_NUM)) cell += CELL_R00;
-  if (zq_reg_check_index(cell) == zq_no_cell) return std::nullopt;
+  const zq_cell_index cell = zq_operand_cell();
+  if (cell == zq_no_cell) return std::nullopt;
   return zq_regs[cell];
 }
 

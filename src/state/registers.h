@@ -65,8 +65,36 @@ int zq_reg_is_alpha(zq_cell_index index);
 void zq_stack_lift();
 void zq_reg_save_temp(zq_cell_index index);
 void zq_reg_restore_temp(zq_cell_index index);
+// The decoded command's operand. The cell it names is register add with
+// OPT_NUM, else the stack cell add (a stack letter wins over a number); with
+// OPT_IND that cell is the pointer, and the register its value names is the
+// target. Each is index-checked, "NONEXISTENT" included, once per command.
+
+// The resolution of the command being executed, shared by the executor's
+// operand check and the handler. Outside zq_operand_begin (a handler called
+// on its own) every request resolves afresh.
+struct zq_operand {
+  bool shared = false;
+  bool has_cell = false;
+  bool has_target = false;
+  zq_cell_index cell = zq_no_cell;
+  zq_cell_index target = zq_no_cell;
+};
+extern zq_operand zq_operand_now;
+// A new command: nothing of its operand is resolved yet.
+void zq_operand_begin();
+
+// The cell the operand names (the pointer with OPT_IND), or zq_no_cell.
+zq_cell_index zq_operand_cell();
+// With OPT_IND, the register the pointer names, or zq_no_cell; a pointer
+// without a 32-bit integer part names R00 and leaves DEC_Invalid_operation
+// in the status at every request.
+zq_cell_index zq_operand_target();
 // zq_no_cell / nullopt: "NONEXISTENT" was shown; the handler must then do nothing.
+// The register operand: the target with OPT_IND, else the cell.
 zq_cell_index zq_get_operand_reg();
+// The operand's value: the content of the cell with OPT_IND or OPT_STACK,
+// whatever its tag, else add as an integer.
 std::optional<zq_double_64> zq_get_operand_value();
 void zq_reg_format_name(zq_cell_index index, char (&out)[zq_cell_name_size]);
 const char* zq_get_stack_string(zq_cell_index index);

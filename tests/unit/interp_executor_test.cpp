@@ -147,6 +147,30 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
   EXPECT_EQ(zq_digits, 3);
 }
 
+// The check and the handler share one resolution: each index check speaks
+// once, and a pointer without a 32-bit integer part (R00) leaves its status
+// for the handler as well.
+TEST_F(ExecutorTest, OneResolutionServesTheCheckAndTheHandler) {
+  zq_reg_set_number(CELL_R00 + 6, number(2000));
+  EXPECT_EQ(typed("rcl ind 06"), "NONEXISTENT\n");
+  EXPECT_EQ(zq_regs[CELL_X], zqm_k_0);
+
+  zq_reg_set_number(CELL_R00 + 5, quiet_num("1E20"));
+  EXPECT_EQ(typed("st+ ind 05"), "DATA ERROR\n");
+  EXPECT_EQ(zq_regs[CELL_R00], zqm_k_0);
+
+  zq_reg_set_number(CELL_R00, quiet_num("1.00501"));
+  EXPECT_EQ(typed("isg ind 05"), "");
+  EXPECT_EQ(text_of(zq_regs[CELL_R00]), "2.00501");
+
+  // A handler called on its own resolves at every request.
+  zq_decoded = zq_instr{zq_decoded.cmd, OPT_IND | OPT_NUM, 6};
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(zq_get_operand_reg(), zq_no_cell);
+  EXPECT_EQ(zq_get_operand_reg(), zq_no_cell);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "NONEXISTENT\nNONEXISTENT\n");
+}
+
 TEST_F(ExecutorTest, FlagTwentyFiveSilencesAFailedCheck) {
   set_alpha_cell(CELL_Y);
   zq_flag_set(FLAG_IGNORE_ERROR);
