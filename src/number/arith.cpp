@@ -1,5 +1,6 @@
 // Decimal arithmetic, comparison, integer and fractional parts, factorial and
 // the functions the library offers only on its general decNumber form.
+#include <array>
 #include <cstring>
 
 #include "number/decimal.h"
@@ -53,9 +54,122 @@ zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
 
 } // namespace
 
-zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleAdd, a, b); }
-zq_double_64 zqm_sub(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleSubtract, a, b); }
-zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleMultiply, a, b); }
+// Sums and products of finite operands are computed on the coefficients as
+// integers where that is quick and gives the library's result bit for bit:
+// the exact result rounded half-even to 16 digits, raising DEC_Inexact when
+// a non-zero digit goes. Results that would leave the normal range (and so
+// be clamped, made subnormal or overflow), exact zero sums (whose sign and
+// exponent follow rules of their own) and sums of operands whose exponents
+// lie far apart go to the library.
+namespace {
+
+using zqm_wide = unsigned __int128;
+
+constexpr int zqm_wide_digits = 38;  // 10^38 is the largest power below 2^128
+constexpr std::array<zqm_wide, zqm_wide_digits + 1> zqm_wide_powers = [] {
+    std::array<zqm_wide, zqm_wide_digits + 1> powers{};
+    powers[0] = 1;
+    for (int i = 1; i <= zqm_wide_digits; ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
+// The rounding below divides by 10^(digits - 16) in 64 bits: up to 35 digits.
+constexpr int zqm_most_exact_digits = 35;
+// Sums align the operand with the larger exponent by at most 10^18, which
+// keeps them below 2 * 10^34.
+constexpr int32_t zqm_most_alignment = 18;
+// The exponents of results in the normal range: from the smallest normal
+// one up to the largest that needs no clamping.
+constexpr int32_t zqm_normal_exponent_min = -383;
+
+// From the binary length: (bits * 1233) >> 12 is log10(2^bits) rounded
+// down, at most one below the decimal length.
+int zqm_digit_count(zqm_wide n) {
+    const uint64_t high = static_cast<uint64_t>(n >> 64);
+    const int bits = high != 0 ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(static_cast<uint64_t>(n) | 1);
+    const int estimate = (bits * 1233) >> 12;
+    return estimate + (n >= zqm_wide_powers[estimate]);
+}
+
+// The exact result negative/magnitude x 10^exponent, rounded as the library
+// rounds a result of the normal range; false when it would lie outside.
+bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_64 &result) {
+    const int digits = zqm_digit_count(magnitude);
+    if (exponent < zqm_exponent_min || digits > zqm_most_exact_digits) return false;
+    uint64_t coefficient = static_cast<uint64_t>(magnitude);
+    bool inexact = false;
+    if (digits > zqm_coefficient_digits) {
+        const int drop = digits - zqm_coefficient_digits;
+        const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[drop]);
+        const zqm_wide quotient = magnitude / unit;
+        coefficient = static_cast<uint64_t>(quotient);
+        const uint64_t rest = static_cast<uint64_t>(magnitude - quotient * unit);
+        const uint64_t half = unit / 2;
+        if (rest > half || (rest == half && (coefficient & 1))) ++coefficient;
+        inexact = rest != 0;
+        exponent += drop;
+        // A carry out of the 16 digits: 10^16 is 10^15 one place up.
+        if (coefficient == zqm_coefficient_limit) {
+            coefficient /= 10;
+            ++exponent;
+        }
+    }
+    if (exponent < zqm_normal_exponent_min || exponent > zqm_exponent_max) return false;
+    result = zqm_pack_inline({negative, coefficient, exponent});
+    if (inexact) decContextSetStatus(&zqm_ctx, DEC_Inexact);
+    return true;
+}
+
+bool zqm_exact_sum(zq_double_64 a, zq_double_64 b, bool negate_b, zq_double_64 &result) {
+    zqm_unpacked x;
+    zqm_unpacked y;
+    if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
+    y.negative = y.negative != negate_b;
+    const zqm_unpacked &high = x.exponent >= y.exponent ? x : y;
+    const zqm_unpacked &low = x.exponent >= y.exponent ? y : x;
+    const int32_t alignment = high.exponent - low.exponent;
+    if (alignment > zqm_most_alignment) return false;
+    const zqm_wide aligned = zqm_wide{high.coefficient} * zqm_wide_powers[alignment];
+    const zqm_wide other = low.coefficient;
+    if (high.negative == low.negative) return zqm_rounded(high.negative, aligned + other, low.exponent, result);
+    if (aligned > other) return zqm_rounded(high.negative, aligned - other, low.exponent, result);
+    if (other > aligned) return zqm_rounded(low.negative, other - aligned, low.exponent, result);
+    return false;
+}
+
+bool zqm_exact_product(zq_double_64 a, zq_double_64 b, zq_double_64 &result) {
+    zqm_unpacked x;
+    zqm_unpacked y;
+    if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
+    return zqm_rounded(x.negative != y.negative, zqm_wide{x.coefficient} * y.coefficient,
+                       x.exponent + y.exponent, result);
+}
+
+// The status the library would have left, mapped as after its call.
+zq_double_64 zqm_checked(zq_double_64 result) {
+    zqm_check_status();
+    return result;
+}
+
+} // namespace
+
+zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b) {
+    zq_double_64 r;
+    return zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_apply(decDoubleAdd, a, b);
+}
+
+zq_double_64 zqm_sub(zq_double_64 a, zq_double_64 b) {
+    zq_double_64 r;
+    return zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_apply(decDoubleSubtract, a, b);
+}
+
+zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b) {
+    zq_double_64 r;
+    return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_apply(decDoubleMultiply, a, b);
+}
+
+zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleAdd, a, b); }
+zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleSubtract, a, b); }
+zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleMultiply, a, b); }
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleDivide, a, b); }
 
 zq_double_64 zqm_sqrt(zq_double_64 x) { return zqm_unary(decNumberSquareRoot, x); }
@@ -149,35 +263,28 @@ int64_t zqm_is_finite(zq_double_64 x) {
 }
 
 // Truncation on the 16 coefficient digits, so the integer part keeps 16
-// significant digits (int 2.5 is 2.000000000000000).
+// significant digits (int 2.5 is 2.000000000000000): the coefficient is
+// taken with its leading zeros moved to its end (the exponent moving down
+// with them), then the digits below the point are cleared.
 zq_double_64 zqm_int(zq_double_64 x) {
-    const decDouble d = zqm_dec_from_zq_double_64(x);
-    if (decDoubleIsZero(&d)) return zqm_k_0;
+    zqm_unpacked parts;
     // Infinities and NaNs have no digits to truncate: they stay as they are.
-    if (!decDoubleIsFinite(&d)) {
+    if (!zqm_unpack_inline(x, parts)) {
         zqm_check_status();
         return x;
     }
-
-    uint8_t bcd[zqm_coefficient_digits];
-    int32_t q;
-    const int32_t sign = decDoubleToBCD(&d, &q, bcd);
-    int n = 0;
-    while (bcd[n] == 0) ++n; // a non-zero finite value has a non-zero digit
-    memmove(bcd, bcd + n, zqm_coefficient_digits - n);
-    memset(bcd + zqm_coefficient_digits - n, 0, n);
-    q -= n;
-
+    if (parts.coefficient == 0) return zqm_k_0;
+    const int leading_zeros = zqm_coefficient_digits - zqm_digit_count(parts.coefficient);
+    const int32_t exponent = parts.exponent - leading_zeros;
     zq_double_64 result;
-    if (q < -(zqm_coefficient_digits - 1)) {
+    if (exponent < -(zqm_coefficient_digits - 1)) {
         result = zqm_k_0; // magnitude below 1, also for negative x
-    } else if (q >= 0) {
+    } else if (exponent >= 0) {
         result = x; // at least 10^15: already an integer
     } else {
-        memset(bcd + zqm_coefficient_digits + q, 0, -q);
-        decDouble r;
-        decDoubleFromBCD(&r, q, bcd, sign);
-        result = zqm_zq_double_64_from_dec(r);
+        const uint64_t aligned = parts.coefficient * static_cast<uint64_t>(zqm_wide_powers[leading_zeros]);
+        const uint64_t fraction = aligned % static_cast<uint64_t>(zqm_wide_powers[-exponent]);
+        result = zqm_pack_inline({parts.negative, aligned - fraction, exponent});
     }
     zqm_check_status();
     return result;

@@ -177,65 +177,6 @@ long double zqm_ldouble_from_zq_double_64(zq_double_64 value) {
     return strtold(text, nullptr);
 }
 
-// The bits of a decimal64 value (the library's encoding on this machine):
-//
-//   63  62     58 57          50 49                                   0
-//  +---+---------+--------------+--------------------------------------+
-//  | s |  comb   | exponent low |  five declets, the lowest digits last |
-//  +---+---------+--------------+--------------------------------------+
-//
-// comb holds the two high bits of the biased exponent and the first digit:
-// ee ddd for digits 0 to 7, 11 ee d for 8 and 9 (d the low bit), 1111x for
-// the infinities and NaNs. The exponent is biased by 398.
-namespace {
+bool zqm_unpack(zq_double_64 value, zqm_unpacked &parts) { return zqm_unpack_inline(value, parts); }
 
-constexpr int zqm_sign_shift = 63;
-constexpr int zqm_comb_shift = 58;
-constexpr int zqm_exponent_low_shift = 50;
-constexpr int zqm_declet_bits = 10;
-constexpr int zqm_declet_count = 5;
-constexpr uint64_t zqm_declet_mask = 0x3ff;
-constexpr uint32_t zqm_exponent_bias = 398;
-constexpr uint32_t zqm_declet_base = 1000;
-
-} // namespace
-
-bool zqm_unpack(zq_double_64 value, zqm_unpacked &parts) {
-    const uint32_t comb = (value >> zqm_comb_shift) & 0x1f;
-    if ((comb & 0x1e) == 0x1e) return false;
-    uint32_t exponent_high;
-    uint64_t coefficient;
-    if ((comb & 0x18) == 0x18) {
-        exponent_high = (comb >> 1) & 3;
-        coefficient = 8 + (comb & 1);
-    } else {
-        exponent_high = comb >> 3;
-        coefficient = comb & 7;
-    }
-    for (int i = zqm_declet_count - 1; i >= 0; --i) {
-        coefficient = coefficient * zqm_declet_base +
-                      DPD2BIN[(value >> (zqm_declet_bits * i)) & zqm_declet_mask];
-    }
-    const uint32_t biased = (exponent_high << 8) | ((value >> zqm_exponent_low_shift) & 0xff);
-    parts.negative = (value >> zqm_sign_shift) != 0;
-    parts.coefficient = coefficient;
-    parts.exponent = static_cast<int32_t>(biased) - static_cast<int32_t>(zqm_exponent_bias);
-    return true;
-}
-
-zq_double_64 zqm_pack(const zqm_unpacked &parts) {
-    uint64_t rest = parts.coefficient;
-    zq_double_64 value = 0;
-    for (int i = 0; i < zqm_declet_count; ++i) {
-        value |= uint64_t{BIN2DPD[rest % zqm_declet_base]} << (zqm_declet_bits * i);
-        rest /= zqm_declet_base;
-    }
-    const uint32_t first = static_cast<uint32_t>(rest);
-    const uint32_t biased = static_cast<uint32_t>(parts.exponent + static_cast<int32_t>(zqm_exponent_bias));
-    const uint32_t exponent_high = biased >> 8;
-    const uint32_t comb = first < 8 ? (exponent_high << 3) | first : 0x18 | (exponent_high << 1) | (first & 1);
-    value |= uint64_t{biased & 0xff} << zqm_exponent_low_shift;
-    value |= uint64_t{comb} << zqm_comb_shift;
-    value |= uint64_t{parts.negative} << zqm_sign_shift;
-    return value;
-}
+zq_double_64 zqm_pack(const zqm_unpacked &parts) { return zqm_pack_inline(parts); }

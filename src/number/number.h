@@ -124,6 +124,11 @@ zq_double_64 zqm_pack(const zqm_unpacked &parts);
 zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_sub(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b);
+// The same through the library alone, for every operand; the three above
+// compute on the coefficients where that provably gives the same bits.
+zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b);
+zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b);
+zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_sqrt(zq_double_64 x);
 zq_double_64 zqm_abs(zq_double_64 x);

@@ -1,0 +1,155 @@
+// Sums, differences and products computed on the coefficients give the
+// library's result bit for bit, with the same verdict of the pending error,
+// and int's integer-part digits are those of the library's BCD digits: a
+// million random operand pairs of every size for each, the exponent range's
+// ends included, and hand-picked edge cases.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "number_test_support.h"
+
+namespace {
+
+using namespace zq_test;
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr int zq_random_share = 10;
+#else
+constexpr int zq_random_share = 1;
+#endif
+
+class NumberExactArith : public NumberTest {};
+
+using zq_binary = zq_double_64 (*)(zq_double_64, zq_double_64);
+
+// Operands of every kind: zeros, 1 to 16 digits, trailing zeros and runs of
+// nines, exponents mostly near 0 but also at both ends of the range, now
+// and then an infinity or a NaN.
+class operand_source {
+ public:
+  explicit operand_source(uint64_t seed) : random_(seed) {}
+
+  zq_double_64 any() { return with_exponent(exponent()); }
+
+  // An operand whose exponent lies near that of x, so that sums need every
+  // alignment up to and past the quick path's.
+  zq_double_64 near(zq_double_64 x) {
+    zqm_unpacked parts{};
+    if (!zqm_unpack(x, parts)) return any();
+    const int32_t exponent = parts.exponent + static_cast<int32_t>(random_() % 49) - 24;
+    return with_exponent(std::max(zqm_exponent_min, std::min(zqm_exponent_max, exponent)));
+  }
+
+ private:
+  int32_t exponent() {
+    switch (random_() % 10) {
+      case 0: return zqm_exponent_max - static_cast<int32_t>(random_() % 40);
+      case 1: return zqm_exponent_min + static_cast<int32_t>(random_() % 40);
+      case 2: return zqm_exponent_min + static_cast<int32_t>(random_() % (zqm_exponent_max - zqm_exponent_min + 1));
+      default: return static_cast<int32_t>(random_() % 41) - 20;
+    }
+  }
+
+  zq_double_64 with_exponent(int32_t exponent) {
+    const uint64_t kind = random_() % 100;
+    if (kind == 0) return quiet_num(random_() & 1 ? "Inf" : "-Inf");
+    if (kind == 1) return quiet_num(random_() & 1 ? "NaN" : "sNaN");
+    uint64_t coefficient = 0;
+    const int digits = static_cast<int>(random_() % 17);
+    if (kind < 6) {
+      for (int i = 0; i < digits; ++i) coefficient = coefficient * 10 + 9;
+    } else {
+      for (int i = 0; i < digits; ++i) coefficient = coefficient * 10 + random_() % 10;
+      if (kind < 30) coefficient -= coefficient % 10000;
+    }
+    return zqm_pack({(random_() & 1) != 0, coefficient, exponent});
+  }
+
+  std::mt19937_64 random_;
+};
+
+// Both routes from the same pending error: the same bits and the same
+// error afterwards (a condition raised clears the planted code).
+testing::AssertionResult same_result(zq_binary quick, zq_binary library, zq_double_64 a, zq_double_64 b) {
+  zqm_take_error();
+  zqm_set_error(ERR_UNKNOWN);
+  const zq_double_64 r = quick(a, b);
+  const zq_error_code error = zqm_take_error();
+  zqm_set_error(ERR_UNKNOWN);
+  const zq_double_64 expected = library(a, b);
+  const zq_error_code expected_error = zqm_take_error();
+  if (r == expected && error == expected_error) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << text_of(a) << " and " << text_of(b) << ": " << text_of(r) << " (error "
+                                     << error << "), library " << text_of(expected) << " (error " << expected_error
+                                     << ")";
+}
+
+void expect_random_pairs_alike(zq_binary quick, zq_binary library, uint64_t seed) {
+  operand_source source(seed);
+  for (int i = 0; i < 1000000 / zq_random_share; ++i) {
+    const zq_double_64 a = source.any();
+    const zq_double_64 b = i % 2 ? source.near(a) : source.any();
+    ASSERT_TRUE(same_result(quick, library, a, b));
+  }
+}
+
+TEST_F(NumberExactArith, RandomSumsAreTheLibrarys) { expect_random_pairs_alike(zqm_add, zqm_library_add, 1); }
+TEST_F(NumberExactArith, RandomDifferencesAreTheLibrarys) { expect_random_pairs_alike(zqm_sub, zqm_library_sub, 2); }
+TEST_F(NumberExactArith, RandomProductsAreTheLibrarys) { expect_random_pairs_alike(zqm_mul, zqm_library_mul, 3); }
+
+TEST_F(NumberExactArith, EdgeCasesAreTheLibrarys) {
+  const char* values[] = {
+      "0", "-0", "0E-398", "0E+369", "-0E+5", "1", "-1", "9999999999999999", "-9999999999999999",
+      "5000000000000000", "5000000000000001", "4999999999999999", "0.5", "1.5", "2.5", "-2.5", "1E-383", "1E-382",
+      "9.999999999999999E+384", "1E+369", "1.000000000000000E+369", "1E-398", "1.0001", "20000.00000000000",
+      "10001500050.00000", "123456789012345.6", "1E+18", "1E-18", "Inf", "-Inf", "NaN", "sNaN",
+  };
+  for (const char* x : values) {
+    for (const char* y : values) {
+      ASSERT_TRUE(same_result(zqm_add, zqm_library_add, quiet_num(x), quiet_num(y)));
+      ASSERT_TRUE(same_result(zqm_sub, zqm_library_sub, quiet_num(x), quiet_num(y)));
+      ASSERT_TRUE(same_result(zqm_mul, zqm_library_mul, quiet_num(x), quiet_num(y)));
+    }
+  }
+}
+
+// int as the library's BCD digits give it: the 16 digits with the leading
+// zeros moved to the end, the digits below the point cleared.
+zq_double_64 int_from_bcd(zq_double_64 x) {
+  const decDouble d = zqm_dec_from_zq_double_64(x);
+  if (decDoubleIsZero(&d)) return zqm_k_0;
+  if (!decDoubleIsFinite(&d)) return x;
+  uint8_t bcd[zqm_coefficient_digits];
+  int32_t q = 0;
+  const int32_t sign = decDoubleToBCD(&d, &q, bcd);
+  int n = 0;
+  while (bcd[n] == 0) ++n;
+  std::memmove(bcd, bcd + n, zqm_coefficient_digits - n);
+  std::memset(bcd + zqm_coefficient_digits - n, 0, n);
+  q -= n;
+  if (q < -(zqm_coefficient_digits - 1)) return zqm_k_0;
+  if (q >= 0) return x;
+  std::memset(bcd + zqm_coefficient_digits + q, 0, -q);
+  decDouble r;
+  decDoubleFromBCD(&r, q, bcd, sign);
+  return zqm_zq_double_64_from_dec(r);
+}
+
+TEST_F(NumberExactArith, IntegerPartsAreTheBcdDigits) {
+  operand_source source(4);
+  for (int i = 0; i < 1000000 / zq_random_share; ++i) {
+    const zq_double_64 x = source.any();
+    ASSERT_EQ(zqm_int(x), int_from_bcd(x)) << text_of(x);
+  }
+  for (const char* x : {"2.5", "-2.5", "20000", "0.9999999999999999", "-0", "0E-20", "1E+15", "1E-15", "-1E-16",
+                        "9999999999999999E-15", "Inf", "NaN"}) {
+    EXPECT_EQ(zqm_int(quiet_num(x)), int_from_bcd(quiet_num(x))) << x;
+  }
+  EXPECT_EQ(text_of(zqm_int(quiet_num("2.5"))), "2.000000000000000");
+}
+
+}  // namespace
