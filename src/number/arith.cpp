@@ -282,9 +282,11 @@ zq_double_64 zqm_int(zq_double_64 x) {
     } else if (exponent >= 0) {
         result = x; // at least 10^15: already an integer
     } else {
-        const uint64_t aligned = parts.coefficient * static_cast<uint64_t>(zqm_wide_powers[leading_zeros]);
-        const uint64_t fraction = aligned % static_cast<uint64_t>(zqm_wide_powers[-exponent]);
-        result = zqm_pack_inline({parts.negative, aligned - fraction, exponent});
+        // Only digits of the coefficient itself can lie below the point.
+        uint64_t whole = parts.coefficient;
+        if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
+        const uint64_t aligned = whole * static_cast<uint64_t>(zqm_wide_powers[leading_zeros]);
+        result = zqm_pack_inline({parts.negative, aligned, exponent});
     }
     zqm_check_status();
     return result;

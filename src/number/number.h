@@ -2,6 +2,7 @@
 // codes of the calculator and every operation on numbers.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -116,6 +117,51 @@ constexpr int32_t zqm_exponent_min = -398;
 constexpr int32_t zqm_exponent_max = 369;
 // false, parts untouched, for an infinity or a NaN.
 bool zqm_unpack(zq_double_64 value, zqm_unpacked &parts);
+
+// Powers of ten 10^0 to 10^16, as coefficients are scaled by them.
+constexpr int zqm_power_count = 17;
+constexpr std::array<uint64_t, zqm_power_count> zqm_powers_of_ten = [] {
+    std::array<uint64_t, zqm_power_count> powers{};
+    powers[0] = 1;
+    for (int i = 1; i < zqm_power_count; ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
+
+// x / 10^n and x % 10^n for x below 2^54 (every coefficient) and n from 0 to
+// 16, without a division instruction: with l = ceil(log2 10^n) and
+// m = ceil(2^(54+l) / 10^n), the product x*m shifted down by 54 + l is the
+// quotient exactly (m*10^n exceeds 2^(54+l) by less than 10^n <= 2^l, so the
+// error x*(m*10^n - 2^(54+l)) stays below 2^(54+l)).
+struct zqm_quotient {
+    uint64_t quotient;
+    uint64_t remainder;
+};
+namespace zqm_detail {
+constexpr int zqm_dividend_bits = 54;
+struct zqm_reciprocal {
+    uint64_t multiplier;
+    int shift;
+};
+constexpr std::array<zqm_reciprocal, zqm_power_count> zqm_reciprocals = [] {
+    std::array<zqm_reciprocal, zqm_power_count> table{};
+    for (int n = 0; n < zqm_power_count; ++n) {
+        const uint64_t divisor = zqm_powers_of_ten[n];
+        int bits = 0;
+        while ((uint64_t{1} << bits) < divisor) ++bits;
+        const int shift = zqm_dividend_bits + bits;
+        const unsigned __int128 scale = static_cast<unsigned __int128>(1) << shift;
+        table[n] = {static_cast<uint64_t>((scale + divisor - 1) / divisor), shift};
+    }
+    return table;
+}();
+} // namespace zqm_detail
+
+inline zqm_quotient zqm_divide_by_power_of_ten(uint64_t x, int n) {
+    const zqm_detail::zqm_reciprocal r = zqm_detail::zqm_reciprocals[n];
+    const uint64_t quotient =
+        static_cast<uint64_t>((static_cast<unsigned __int128>(x) * r.multiplier) >> r.shift);
+    return {quotient, x - quotient * zqm_powers_of_ten[n]};
+}
 // The value of parts within the limits above, in the library's own encoding.
 zq_double_64 zqm_pack(const zqm_unpacked &parts);
 

@@ -2,7 +2,6 @@
 // groups of fraction digits; the loop counters write theirs back.
 #include "state/control.h"
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -33,14 +32,6 @@ int zq_decode_cell(int mode, zq_cell_index cell, int64_t* a, int64_t* b, int64_t
 }
 
 constexpr int zq_decimals = 6;  // the fraction digits "%f" keeps
-constexpr int zq_most_digits = 16;
-
-constexpr uint64_t zq_power_of_ten(int n) { return n == 0 ? 1 : 10 * zq_power_of_ten(n - 1); }
-constexpr std::array<uint64_t, zq_most_digits + 1> zq_powers_of_ten = [] {
-  std::array<uint64_t, zq_most_digits + 1> powers{};
-  for (int i = 0; i <= zq_most_digits; ++i) powers[i] = zq_power_of_ten(i);
-  return powers;
-}();
 
 // The text route reads "%f" of the binary double of x. For a value with at
 // most six fraction digits (after its trailing zeros) and an integer part
@@ -49,7 +40,8 @@ constexpr std::array<uint64_t, zq_most_digits + 1> zq_powers_of_ten = [] {
 // the truncation keeps x's integer part and "%f" prints exactly x's own six
 // decimals: the groups come straight from the digits. false for any other
 // value, which the text route decodes.
-constexpr uint64_t zq_digits_integer_limit = 1000000000;
+constexpr int zq_digits_integer_digits = 9;
+constexpr uint64_t zq_digits_integer_limit = zqm_powers_of_ten[zq_digits_integer_digits];
 
 bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c) {
   zqm_unpacked parts;
@@ -57,22 +49,21 @@ bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t*
   uint64_t whole = 0;
   uint64_t decimals = 0;  // the six fraction digits as one integer
   if (parts.exponent >= 0) {
-    if (parts.exponent > zq_most_digits) return false;
-    const uint64_t scale = zq_powers_of_ten[parts.exponent];
-    if (parts.coefficient >= (zq_digits_integer_limit + scale - 1) / scale) return false;
-    whole = parts.coefficient * scale;
+    if (parts.coefficient != 0) {
+      if (parts.exponent >= zq_digits_integer_digits) return false;
+      whole = parts.coefficient * zqm_powers_of_ten[parts.exponent];
+    }
   } else {
     const int fraction_digits = -parts.exponent;
-    if (fraction_digits > zq_most_digits) return false;
-    const uint64_t scale = zq_powers_of_ten[fraction_digits];
-    whole = parts.coefficient / scale;
-    const uint64_t fraction = parts.coefficient % scale;
+    if (fraction_digits >= zqm_power_count) return false;
+    const zqm_quotient split = zqm_divide_by_power_of_ten(parts.coefficient, fraction_digits);
+    whole = split.quotient;
     if (fraction_digits > zq_decimals) {
-      const uint64_t beyond = zq_powers_of_ten[fraction_digits - zq_decimals];
-      if (fraction % beyond != 0) return false;
-      decimals = fraction / beyond;
+      const zqm_quotient beyond = zqm_divide_by_power_of_ten(split.remainder, fraction_digits - zq_decimals);
+      if (beyond.remainder != 0) return false;
+      decimals = beyond.quotient;
     } else {
-      decimals = fraction * zq_powers_of_ten[zq_decimals - fraction_digits];
+      decimals = split.remainder * zqm_powers_of_ten[zq_decimals - fraction_digits];
     }
   }
   if (whole >= zq_digits_integer_limit) return false;
@@ -135,7 +126,7 @@ zq_double_64 zq_counter_value(int64_t count, int64_t final, int64_t step) {
   constexpr int32_t zq_count_scale_digits = 5;  // the counter is n / 100000
   constexpr uint64_t zq_final_scale = 100;
   uint64_t n = (count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count)) *
-                   zq_powers_of_ten[zq_count_scale_digits] +
+                   zqm_powers_of_ten[zq_count_scale_digits] +
                static_cast<uint64_t>(final) * zq_final_scale + static_cast<uint64_t>(step);
   // The exact quotient of a division keeps the exponent nearest to the
   // ideal one, 0 - 0: its trailing zeros go until the exponent reaches 0.

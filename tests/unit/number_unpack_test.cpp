@@ -1,5 +1,6 @@
 // Sign, coefficient and exponent read straight from a value's bits, and a
-// value built from them, agree with the library's own digits and encoding.
+// value built from them, agree with the library's own digits and encoding;
+// coefficients divide by powers of ten exactly without a division.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -65,6 +66,33 @@ TEST_F(NumberUnpack, RandomPartsPackAsTheLibraryEncodesThem) {
     zqm_unpacked back{};
     ASSERT_TRUE(zqm_unpack(value, back));
     ASSERT_EQ(back.coefficient, coefficient);
+  }
+}
+
+TEST_F(NumberUnpack, DivisionByPowersOfTenIsExact) {
+  std::mt19937_64 random(2106);
+  constexpr uint64_t largest = (uint64_t{1} << 54) - 1;
+  for (int i = 0; i < 1000000; ++i) {
+    const uint64_t x = random() % (largest + 1) >> (random() % 54);
+    const int n = static_cast<int>(random() % zqm_power_count);
+    const zqm_quotient q = zqm_divide_by_power_of_ten(x, n);
+    ASSERT_EQ(q.quotient, x / zqm_powers_of_ten[n]) << x << " / 10^" << n;
+    ASSERT_EQ(q.remainder, x % zqm_powers_of_ten[n]) << x << " % 10^" << n;
+  }
+  for (const uint64_t x : {uint64_t{0}, uint64_t{1}, zqm_coefficient_limit - 1, zqm_coefficient_limit, largest}) {
+    for (int n = 0; n < zqm_power_count; ++n) {
+      for (const uint64_t near : {x, x - (x > 0), x + (x < largest)}) {
+        EXPECT_EQ(zqm_divide_by_power_of_ten(near, n).quotient, near / zqm_powers_of_ten[n]) << near << " " << n;
+      }
+    }
+  }
+  // Every multiple of a power and its neighbours.
+  for (int n = 1; n < zqm_power_count; ++n) {
+    for (uint64_t k = 1; k <= 1000; ++k) {
+      const uint64_t multiple = k * (largest / 1000 / zqm_powers_of_ten[n]) * zqm_powers_of_ten[n];
+      EXPECT_EQ(zqm_divide_by_power_of_ten(multiple - 1, n).quotient, (multiple - 1) / zqm_powers_of_ten[n]);
+      EXPECT_EQ(zqm_divide_by_power_of_ten(multiple, n).quotient, multiple / zqm_powers_of_ten[n]);
+    }
   }
 }
 
