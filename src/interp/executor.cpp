@@ -46,6 +46,17 @@ bool zq_reg_operand_numeric(const zq_command& row) {
   return !indirect || zq_cell_numeric(zq_operand_target());
 }
 
+// Whether the checks of a row pass without a look at any operand: X and Y
+// numeric, and no pointer to test. Otherwise zq_check_operands decides (and
+// finds the failure to report).
+bool zq_plain_checks_pass(uint8_t mask) {
+  if (zq_decoded.opt & OPT_IND) return mask == 0;
+  constexpr uint8_t zq_plain_bits = CHK_X_NUMERIC | CHK_Y_NUMERIC | CHK_IND_NUMERIC;
+  if (mask & ~zq_plain_bits) return false;
+  return (!(mask & CHK_X_NUMERIC) || zq_tag_is_numeric(zq_reg_types[CELL_X])) &&
+         (!(mask & CHK_Y_NUMERIC) || zq_tag_is_numeric(zq_reg_types[CELL_Y]));
+}
+
 const char* zq_type_word(uint8_t tag) {
   switch (tag) {
     case REG_NUMBER: return "Number";
@@ -64,21 +75,21 @@ void zq_stop_run() {
 // Calls the handler of the decoded command's row when the operand checks
 // it asks for pass; otherwise reports the failure and returns false.
 // The check and the handler share one resolution of the operand; a
-// handler that runs commands of its own (run, xail, a load) gets its own
-// back afterwards.
-bool zq_check_and_call() {
+// handler that runs commands of its own (run, xail, a load) is the command
+// being executed again afterwards. Inlined into the step of a run, where
+// every step passes.
+[[gnu::always_inline]] inline bool zq_check_and_call() {
   const zq_command& row = zq_commands[zq_decoded.cmd];
-  const zq_operand outer = zq_operand_now;
-  zq_operand_begin();
+  const uint64_t outer = zq_operand_begin();
   uint8_t found = 0;
   uint8_t expected = 0;
-  const bool passed = row.check_mask == 0 || zq_check_operands(found, expected);
+  const bool passed = zq_plain_checks_pass(row.check_mask) || zq_check_operands(found, expected);
   if (passed) {
     row.handler();
   } else {
     zq_type_error(found, expected);
   }
-  zq_operand_now = outer;
+  zq_operand_end(outer);
   return passed;
 }
 
@@ -162,7 +173,8 @@ int zq_check_operands(uint8_t& found, uint8_t& expected) {
   return result;
 }
 
-void zq_type_error(uint8_t found, uint8_t expected) {
+// Kept out of the executor's step path, which it would otherwise weigh down.
+[[gnu::cold]] void zq_type_error(uint8_t found, uint8_t expected) {
   if (!zq_flag_test(FLAG_IGNORE_ERROR)) zq_show_type_error(found, expected);
   zq_error_code code = ERR_ALPHA_DATA;
   if (found == REG_NUMBER || found == REG_HMS) {

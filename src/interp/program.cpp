@@ -2,6 +2,7 @@
 // instruction word alone, so memory is walked, never indexed.
 #include "interp/program.h"
 
+#include <array>
 #include <cstdio>
 
 #include "commands/program.h"
@@ -17,6 +18,9 @@ int64_t zq_final_end = 1;
 namespace {
 
 constexpr int zq_final_end_link = 1;  // the link of a final END with no chain before it
+// In the step lengths by cmd field: the length depends on the options, or
+// the field names no row with a step layout.
+constexpr uint8_t zq_by_options = 0xff;
 
 uint32_t zq_word_at(int64_t address) {
   return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0;
@@ -169,7 +173,23 @@ void zq_calc_load_program() {
 }
 
 int64_t zq_pc_inc(int64_t address) {
-  const zq_instr in = zq_step_at(address);
+  // Every run advances through here after each step: the length of most
+  // steps follows from the cmd field alone, looked up by its nine bits.
+  static const std::array<uint8_t, zq_instr_cmd_mask + 1> zq_words_by_cmd = [] {
+    std::array<uint8_t, zq_instr_cmd_mask + 1> words{};
+    words.fill(zq_by_options);
+    for (int32_t cmd = 0; cmd < zq_command_count; ++cmd) {
+      const uint8_t type = zq_commands[cmd].cmd_type;
+      if (type == CMD_TYPE_LBL || type == CMD_TYPE_GTO_XEQ || type == CMD_TYPE_PLS_STR) continue;
+      const int64_t length = cmd == zq_idx_end ? 0 : zq_step_words({cmd, 0, 0});
+      if (length > 0 || cmd == zq_idx_end) words[cmd] = static_cast<uint8_t>(length);
+    }
+    return words;
+  }();
+  const uint32_t word = zq_word_at(address);
+  const uint8_t words = zq_words_by_cmd[word & zq_instr_cmd_mask];
+  if (words != zq_by_options) return words;
+  const zq_instr in = zq_instr_unpack(word);
   if (in.cmd == zq_idx_end) return 0;
   const int64_t length = zq_step_words(in);
   if (length > 0) return length;

@@ -71,18 +71,30 @@ void zq_reg_save_temp(zq_cell_index index) {
 void zq_reg_restore_temp(zq_cell_index index) { zq_reg_set(index, zq_temp, zq_temp_type); }
 
 zq_operand zq_operand_now;
+uint64_t zq_operand_command = 0;
+uint64_t zq_operand_serial = 0;
 
-void zq_operand_begin() { zq_operand_now = zq_operand{true}; }
+namespace {
+
+// The memo of the command being executed, started anew for a new command.
+zq_operand* zq_operand_memo() {
+  if (zq_operand_command == 0) return nullptr;
+  if (zq_operand_now.command != zq_operand_command) zq_operand_now = zq_operand{zq_operand_command};
+  return &zq_operand_now;
+}
+
+}  // namespace
 
 zq_cell_index zq_operand_cell() {
-  if (zq_operand_now.has_cell) return zq_operand_now.cell;
+  zq_operand* const memo = zq_operand_memo();
+  if (memo && memo->has_cell) return memo->cell;
   const uint8_t opt = zq_decoded.opt;
   zq_cell_index cell = zq_decoded.add;
   if ((opt & OPT_NUM) && !(opt & OPT_STACK)) cell += CELL_R00;
   cell = zq_reg_check_index(cell);
-  if (zq_operand_now.shared) {
-    zq_operand_now.has_cell = true;
-    zq_operand_now.cell = cell;
+  if (memo) {
+    memo->has_cell = true;
+    memo->cell = cell;
   }
   return cell;
 }
@@ -94,11 +106,12 @@ zq_cell_index zq_operand_target() {
   // The conversion runs at every request: the status it leaves is the
   // caller's to see, also after the caller dropped what came before.
   const int64_t n = zqm_int_from_zq_double_64(zq_regs[pointer]);
-  if (zq_operand_now.has_target) return zq_operand_now.target;
+  zq_operand* const memo = zq_operand_memo();
+  if (memo && memo->has_target) return memo->target;
   const zq_cell_index target = zq_reg_check_index(n + CELL_R00);
-  if (zq_operand_now.shared) {
-    zq_operand_now.has_target = true;
-    zq_operand_now.target = target;
+  if (memo) {
+    memo->has_target = true;
+    memo->target = target;
   }
   return target;
 }

@@ -70,19 +70,32 @@ void zq_reg_restore_temp(zq_cell_index index);
 // OPT_IND that cell is the pointer, and the register its value names is the
 // target. Each is index-checked, "NONEXISTENT" included, once per command.
 
-// The resolution of the command being executed, shared by the executor's
-// operand check and the handler. Outside zq_operand_begin (a handler called
-// on its own) every request resolves afresh.
+// The resolution is shared by the executor's operand check and the handler
+// of the command being executed: zq_operand_begin numbers that command, and
+// what is resolved for it is kept under its number. With number 0 (a
+// handler called on its own, and every caller outside the executor) each
+// request resolves afresh; so does one of an outer handler after commands
+// it ran itself.
 struct zq_operand {
-  bool shared = false;
+  uint64_t command = 0;
   bool has_cell = false;
   bool has_target = false;
   zq_cell_index cell = zq_no_cell;
   zq_cell_index target = zq_no_cell;
 };
 extern zq_operand zq_operand_now;
-// A new command: nothing of its operand is resolved yet.
-void zq_operand_begin();
+// The number of the command being executed, 0 for none, and the last number
+// given.
+extern uint64_t zq_operand_command;
+extern uint64_t zq_operand_serial;
+// Numbers a new command, whose operand is not resolved yet; returns the
+// number of the command it interrupts, for zq_operand_end.
+inline uint64_t zq_operand_begin() {
+  const uint64_t outer = zq_operand_command;
+  zq_operand_command = ++zq_operand_serial;
+  return outer;
+}
+inline void zq_operand_end(uint64_t outer) { zq_operand_command = outer; }
 
 // The cell the operand names (the pointer with OPT_IND), or zq_no_cell.
 zq_cell_index zq_operand_cell();
