@@ -2,8 +2,10 @@
 // chain, local labels in one program, jump destinations and their caches.
 #include "interp/labels.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "interp/command_table.h"
 #include "interp/executor.h"
@@ -29,9 +31,82 @@ bool zq_is_end(const zq_instr& in) { return in.cmd == zq_idx_end; }
 bool zq_is_global_label(const zq_instr& in) { return in.cmd == zq_idx_lbl && (in.opt & OPT_STR); }
 bool zq_is_jump(const zq_instr& in) { return in.cmd == zq_idx_gto || in.cmd == zq_idx_xeq; }
 
+// The labels of memory, indexed once while the jumps of a load are
+// resolved, so that each jump finds its destination without a walk: the
+// resolution then takes time in proportion to the size of memory. An entry
+// is a global label by its two name words, or a local one by its kind (the
+// option bit), its program (the count of ENDs before it) and its number or
+// letter; entries of one key are in memory order, so the first of a local
+// key and the last of a global one answer as the searches would.
+struct zq_label_entry {
+  uint8_t kind;
+  uint32_t program;
+  uint64_t key;
+  int64_t address;
+};
+
+constexpr bool zq_entry_before(const zq_label_entry& a, const zq_label_entry& b) {
+  if (a.kind != b.kind) return a.kind < b.kind;
+  if (a.program != b.program) return a.program < b.program;
+  if (a.key != b.key) return a.key < b.key;
+  return a.address < b.address;
+}
+
+// At most one label and one END per word of memory.
+zq_label_entry zq_label_index[zq_prog_size];
+int64_t zq_label_index_count = 0;
+int64_t zq_end_index[zq_prog_size];
+int64_t zq_end_index_count = 0;
+bool zq_label_index_valid = false;
+
+// Indexes memory up to the final END; false (no index) when a step there
+// has no layout, whose length only the searches' own walks would report.
+bool zq_index_labels() {
+  zq_label_index_count = 0;
+  zq_end_index_count = 0;
+  for (int64_t a = 1; a < zq_final_end; a = zq_walk_next(a)) {
+    if (!zq_step_has_layout(a)) return false;
+    const zq_instr in = zq_step_at(a);
+    const uint32_t program = static_cast<uint32_t>(zq_end_index_count);
+    if (zq_is_end(in)) {
+      zq_end_index[zq_end_index_count++] = a;
+    } else if (in.cmd == zq_idx_lbl) {
+      if (in.opt & OPT_STR) {
+        const uint64_t name = zq_prog_word(a + 1) | uint64_t{zq_prog_word(a + 2)} << 32;
+        zq_label_index[zq_label_index_count++] = {OPT_STR, 0, name, a};
+      }
+      for (const uint8_t kind : {OPT_NUM, OPT_CHAR}) {
+        if (in.opt & kind) zq_label_index[zq_label_index_count++] = {kind, program, in.add, a};
+      }
+    }
+  }
+  std::sort(zq_label_index, zq_label_index + zq_label_index_count, zq_entry_before);
+  return true;
+}
+
+// The indexed entries of one key, in memory order.
+std::pair<const zq_label_entry*, const zq_label_entry*> zq_indexed(uint8_t kind, uint32_t program, uint64_t key) {
+  const zq_label_entry probe{kind, program, key, 0};
+  const zq_label_entry* first = std::lower_bound(zq_label_index, zq_label_index + zq_label_index_count, probe,
+                                                 zq_entry_before);
+  const zq_label_entry* last = first;
+  while (last != zq_label_index + zq_label_index_count && last->kind == kind && last->program == program &&
+         last->key == key) {
+    ++last;
+  }
+  return {first, last};
+}
+
 // The local label with the given option bit and add, in the program that
 // holds pc, from its line 1 to its END; 0 when there is none.
 int64_t zq_find_local_label(uint8_t kind, int64_t add) {
+  if (zq_label_index_valid) {
+    // The program of pc: the count of ENDs before it.
+    const uint32_t program =
+        static_cast<uint32_t>(std::lower_bound(zq_end_index, zq_end_index + zq_end_index_count, pc) - zq_end_index);
+    const auto [first, last] = zq_indexed(kind, program, static_cast<uint64_t>(add));
+    return first != last ? first->address : 0;
+  }
   // The bound ends the walk also where damaged memory would jump past the final END.
   for (int64_t a = zq_line_to_address(1); a <= zq_final_end; a += zq_pc_inc(a)) {
     const zq_instr in = zq_step_at(a);
@@ -111,8 +186,13 @@ int64_t zq_find_string_label(uint32_t word0, uint32_t word1) {
     zq_report_error(ERR_NONEXISTENT);
     return 1;
   }
-  for (int64_t a = zq_chain_last(); a != 0; a = zq_chain_next(a)) {
-    if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1) return a;
+  if (zq_label_index_valid) {
+    const auto [first, last] = zq_indexed(OPT_STR, 0, word0 | uint64_t{word1} << 32);
+    if (first != last) return (last - 1)->address;
+  } else {
+    for (int64_t a = zq_chain_last(); a != 0; a = zq_chain_next(a)) {
+      if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1) return a;
+    }
   }
   char name[zq_step_name_size + 1];
   zq_unpack_name(word0, word1, name);
@@ -209,6 +289,8 @@ void zq_resolve_jumps() {
   const uint8_t advance = zq_advance;
   const int64_t depth = zq_ret_depth;
   zq_xail = 0;
+  // The pass only writes destination caches, so one index serves it whole.
+  zq_label_index_valid = zq_index_labels();
   for (int64_t a = 1; a < zq_final_end; a = zq_walk_next(a)) {
     const zq_instr in = zq_step_at(a);
     if (!zq_is_jump(in) || (in.opt & OPT_IND)) continue;
@@ -222,6 +304,7 @@ void zq_resolve_jumps() {
     zq_trace = trace;
     zq_mode = MODE_IMMEDIATE;
   }
+  zq_label_index_valid = false;
   zq_xail = xail;
   zq_advance = advance;
   zq_ret_depth = depth;

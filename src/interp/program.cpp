@@ -200,6 +200,11 @@ int64_t zq_pc_inc(int64_t address) {
   return 1;
 }
 
+bool zq_step_has_layout(int64_t address) {
+  const zq_instr in = zq_step_at(address);
+  return in.cmd == zq_idx_end || zq_step_words(in) > 0;
+}
+
 int64_t zq_get_step_length(int64_t address) {
   const int64_t length = zq_pc_inc(address);
   if (length != 0) return length;

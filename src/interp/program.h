@@ -59,3 +59,6 @@ void zq_calc_load_program();
 int64_t zq_pc_inc(int64_t address);
 // Length for walkers: an ordinary END counts 1, the final END 0.
 int64_t zq_get_step_length(int64_t address);
+// Whether the step at address has a layout, so that zq_pc_inc gives its
+// length without a complaint; an END has one.
+bool zq_step_has_layout(int64_t address);
