@@ -16,12 +16,6 @@ namespace {
 
 using namespace zq_test;
 
-#ifdef __SANITIZE_ADDRESS__
-constexpr int zq_random_share = 10;
-#else
-constexpr int zq_random_share = 1;
-#endif
-
 class NumberExactArith : public NumberTest {};
 
 using zq_binary = zq_double_64 (*)(zq_double_64, zq_double_64);

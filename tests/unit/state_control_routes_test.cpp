@@ -18,14 +18,6 @@ namespace {
 
 using namespace zq_test;
 
-// The sanitizers make the text route ten times slower: a tenth of the
-// random cases there, the whole grid everywhere.
-#ifdef __SANITIZE_ADDRESS__
-constexpr int zq_random_share = 10;
-#else
-constexpr int zq_random_share = 1;
-#endif
-
 constexpr int64_t zq_grid_counts = 99999;
 
 class ControlRoutes : public NumberTest {};
