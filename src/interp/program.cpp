@@ -18,9 +18,11 @@ int64_t zq_final_end = 1;
 namespace {
 
 constexpr int zq_final_end_link = 1;  // the link of a final END with no chain before it
-// In the step lengths by cmd field: the length depends on the options, or
-// the field names no row with a step layout.
-constexpr uint8_t zq_by_options = 0xff;
+// In the step lengths by cmd field, beside the lengths 0 to 5: a row whose
+// length depends on the options, and a field that names no row with a step
+// layout.
+constexpr uint8_t zq_by_options = 0xfe;
+constexpr uint8_t zq_no_layout = 0xff;
 
 uint32_t zq_word_at(int64_t address) {
   return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0;
@@ -173,26 +175,30 @@ void zq_calc_load_program() {
 }
 
 int64_t zq_pc_inc(int64_t address) {
-  // Every run advances through here after each step: the length of most
-  // steps follows from the cmd field alone, looked up by its nine bits.
+  // Every run advances through here after each step: the length follows
+  // from the row named by the cmd field's nine bits, looked up in a table,
+  // and for labels, jumps and file commands from their option bits.
   static const std::array<uint8_t, zq_instr_cmd_mask + 1> zq_words_by_cmd = [] {
     std::array<uint8_t, zq_instr_cmd_mask + 1> words{};
-    words.fill(zq_by_options);
+    words.fill(zq_no_layout);
     for (int32_t cmd = 0; cmd < zq_command_count; ++cmd) {
       const uint8_t type = zq_commands[cmd].cmd_type;
-      if (type == CMD_TYPE_LBL || type == CMD_TYPE_GTO_XEQ || type == CMD_TYPE_PLS_STR) continue;
-      const int64_t length = cmd == zq_idx_end ? 0 : zq_step_words({cmd, 0, 0});
-      if (length > 0 || cmd == zq_idx_end) words[cmd] = static_cast<uint8_t>(length);
+      const int64_t length = zq_step_words({cmd, 0, 0});
+      if (type == CMD_TYPE_LBL || type == CMD_TYPE_GTO_XEQ || type == CMD_TYPE_PLS_STR) {
+        words[cmd] = zq_by_options;
+      } else if (cmd == zq_idx_end) {
+        words[cmd] = 0;
+      } else if (length > 0) {
+        words[cmd] = static_cast<uint8_t>(length);
+      }
     }
     return words;
   }();
   const uint32_t word = zq_word_at(address);
   const uint8_t words = zq_words_by_cmd[word & zq_instr_cmd_mask];
-  if (words != zq_by_options) return words;
+  if (words != zq_by_options && words != zq_no_layout) return words;
   const zq_instr in = zq_instr_unpack(word);
-  if (in.cmd == zq_idx_end) return 0;
-  const int64_t length = zq_step_words(in);
-  if (length > 0) return length;
+  if (words == zq_by_options) return zq_step_words(in);
   std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n", zq_get_command_type(zq_row_type(in.cmd)),
               static_cast<int>(address));
   // A step of unknown length ends a run; the caller moves on by one word.

@@ -64,13 +64,17 @@ inline bool zqm_unpack_inline(zq_double_64 value, zqm_unpacked &parts) {
 }
 
 inline zq_double_64 zqm_pack_inline(const zqm_unpacked &parts) {
-    // Nine digits and seven, each cut into declets in 32 bits.
-    const uint32_t low = static_cast<uint32_t>(parts.coefficient % 1000000000);
-    const uint32_t high = static_cast<uint32_t>(parts.coefficient / 1000000000);
-    const uint32_t first = high / 1000000;
-    zq_double_64 value = uint64_t{BIN2DPD[low % 1000]} | uint64_t{BIN2DPD[low / 1000 % 1000]} << 10 |
-                         uint64_t{BIN2DPD[low / 1000000]} << 20 | uint64_t{BIN2DPD[high % 1000]} << 30 |
-                         uint64_t{BIN2DPD[high / 1000 % 1000]} << 40;
+    // Each declet's digits from its own quotient, so that the five
+    // divisions (multiplications by reciprocals) do not wait on each other.
+    const uint64_t c = parts.coefficient;
+    const uint64_t by3 = c / 1000;
+    const uint64_t by6 = c / 1000000;
+    const uint64_t by9 = c / 1000000000;
+    const uint64_t by12 = c / 1000000000000;
+    const uint32_t first = static_cast<uint32_t>(c / 1000000000000000);
+    zq_double_64 value = uint64_t{BIN2DPD[c - by3 * 1000]} | uint64_t{BIN2DPD[by3 - by6 * 1000]} << 10 |
+                         uint64_t{BIN2DPD[by6 - by9 * 1000]} << 20 | uint64_t{BIN2DPD[by9 - by12 * 1000]} << 30 |
+                         uint64_t{BIN2DPD[by12 - uint64_t{first} * 1000]} << 40;
     const uint32_t biased = static_cast<uint32_t>(parts.exponent + zqm_exponent_bias);
     const uint32_t exponent_high = biased >> 8;
     const uint32_t comb = first < 8 ? (exponent_high << 3) | first : 0x18 | (exponent_high << 1) | (first & 1);
