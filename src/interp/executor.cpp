@@ -46,15 +46,17 @@ bool zq_reg_operand_numeric(const zq_command& row) {
   return !indirect || zq_cell_numeric(zq_operand_target());
 }
 
-// Whether the checks of a row pass without a look at any operand: X and Y
-// numeric, and no pointer to test. Otherwise zq_check_operands decides (and
-// finds the failure to report).
-bool zq_plain_checks_pass(uint8_t mask) {
-  if (zq_decoded.opt & OPT_IND) return mask == 0;
-  constexpr uint8_t zq_plain_bits = CHK_X_NUMERIC | CHK_Y_NUMERIC | CHK_IND_NUMERIC;
-  if (mask & ~zq_plain_bits) return false;
-  return (!(mask & CHK_X_NUMERIC) || zq_tag_is_numeric(zq_reg_types[CELL_X])) &&
-         (!(mask & CHK_Y_NUMERIC) || zq_tag_is_numeric(zq_reg_types[CELL_Y]));
+// Whether the checks of a row pass, for the rows and operands of most
+// steps: X and Y numeric, a register operand numeric, no pointer to follow.
+// Otherwise zq_check_operands decides (and finds the failure to report).
+bool zq_plain_checks_pass(const zq_command& row) {
+  const uint8_t mask = row.check_mask;
+  if (mask == 0) return true;
+  if ((zq_decoded.opt & OPT_IND) || (mask & (CHK_STAT_NUMERIC | CHK_X_FLAGS))) return false;
+  if ((mask & CHK_X_NUMERIC) && !zq_tag_is_numeric(zq_reg_types[CELL_X])) return false;
+  if ((mask & CHK_Y_NUMERIC) && !zq_tag_is_numeric(zq_reg_types[CELL_Y])) return false;
+  // Without ind, CHK_IND_NUMERIC asks for nothing.
+  return !(mask & CHK_REG_NUMERIC) || zq_reg_operand_numeric(row);
 }
 
 const char* zq_type_word(uint8_t tag) {
@@ -83,7 +85,7 @@ void zq_stop_run() {
   const uint64_t outer = zq_operand_begin();
   uint8_t found = 0;
   uint8_t expected = 0;
-  const bool passed = zq_plain_checks_pass(row.check_mask) || zq_check_operands(found, expected);
+  const bool passed = zq_plain_checks_pass(row) || zq_check_operands(found, expected);
   if (passed) {
     row.handler();
   } else {

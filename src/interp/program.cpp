@@ -18,10 +18,8 @@ int64_t zq_final_end = 1;
 namespace {
 
 constexpr int zq_final_end_link = 1;  // the link of a final END with no chain before it
-// In the step lengths by cmd field, beside the lengths 0 to 5: a row whose
-// length depends on the options, and a field that names no row with a step
+// In the table of step lengths: a cmd field that names no row with a step
 // layout.
-constexpr uint8_t zq_by_options = 0xfe;
 constexpr uint8_t zq_no_layout = 0xff;
 
 uint32_t zq_word_at(int64_t address) {
@@ -53,6 +51,31 @@ int64_t zq_step_words(const zq_instr& in) {
     default:
       return 0;
   }
+}
+
+// Every run advances through zq_pc_inc after each step. The length of a
+// step follows from its row (the cmd field's nine bits) and, for labels,
+// jumps and file commands, from whether it has a name and whether a number
+// or letter; so it is looked up by those bits, in a table made once from the
+// layouts above.
+uint32_t zq_length_key(uint32_t word) {
+  const uint32_t opt = word >> zq_instr_opt_shift;
+  return (word & zq_instr_cmd_mask) << 2 | ((opt & OPT_STR) ? 2 : 0) | ((opt & (OPT_NUM | OPT_CHAR)) ? 1 : 0);
+}
+
+using zq_length_table = std::array<uint8_t, (zq_instr_cmd_mask + 1) << 2>;
+
+[[gnu::cold]] zq_length_table zq_make_length_table() {
+  zq_length_table words{};
+  words.fill(zq_no_layout);
+  for (int32_t cmd = 0; cmd < zq_command_count; ++cmd) {
+    for (const int opt : {0, int{OPT_NUM}, int{OPT_STR}, OPT_STR | OPT_NUM}) {
+      const zq_instr in{cmd, static_cast<uint8_t>(opt), 0};
+      const int64_t length = cmd == zq_idx_end ? 0 : zq_step_words(in);
+      if (cmd == zq_idx_end || length > 0) words[zq_length_key(zq_instr_pack(in))] = static_cast<uint8_t>(length);
+    }
+  }
+  return words;
 }
 
 // Text bytes go four to a word, the first in the lowest byte; the first
@@ -175,30 +198,11 @@ void zq_calc_load_program() {
 }
 
 int64_t zq_pc_inc(int64_t address) {
-  // Every run advances through here after each step: the length follows
-  // from the row named by the cmd field's nine bits, looked up in a table,
-  // and for labels, jumps and file commands from their option bits.
-  static const std::array<uint8_t, zq_instr_cmd_mask + 1> zq_words_by_cmd = [] {
-    std::array<uint8_t, zq_instr_cmd_mask + 1> words{};
-    words.fill(zq_no_layout);
-    for (int32_t cmd = 0; cmd < zq_command_count; ++cmd) {
-      const uint8_t type = zq_commands[cmd].cmd_type;
-      const int64_t length = zq_step_words({cmd, 0, 0});
-      if (type == CMD_TYPE_LBL || type == CMD_TYPE_GTO_XEQ || type == CMD_TYPE_PLS_STR) {
-        words[cmd] = zq_by_options;
-      } else if (cmd == zq_idx_end) {
-        words[cmd] = 0;
-      } else if (length > 0) {
-        words[cmd] = static_cast<uint8_t>(length);
-      }
-    }
-    return words;
-  }();
+  static const zq_length_table zq_words_by_key = zq_make_length_table();
   const uint32_t word = zq_word_at(address);
-  const uint8_t words = zq_words_by_cmd[word & zq_instr_cmd_mask];
-  if (words != zq_by_options && words != zq_no_layout) return words;
+  const uint8_t words = zq_words_by_key[zq_length_key(word)];
+  if (words != zq_no_layout) return words;
   const zq_instr in = zq_instr_unpack(word);
-  if (words == zq_by_options) return zq_step_words(in);
   std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n", zq_get_command_type(zq_row_type(in.cmd)),
               static_cast<int>(address));
   // A step of unknown length ends a run; the caller moves on by one word.

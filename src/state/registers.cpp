@@ -86,11 +86,13 @@ zq_operand* zq_operand_memo() {
 }  // namespace
 
 zq_cell_index zq_operand_cell() {
-  zq_operand* const memo = zq_operand_memo();
-  if (memo && memo->has_cell) return memo->cell;
   const uint8_t opt = zq_decoded.opt;
   zq_cell_index cell = zq_decoded.add;
   if ((opt & OPT_NUM) && !(opt & OPT_STACK)) cell += CELL_R00;
+  // A cell that exists passes its check silently, the same at every request.
+  if (cell >= CELL_L && cell <= CELL_LAST) return cell;
+  zq_operand* const memo = zq_operand_memo();
+  if (memo && memo->has_cell) return memo->cell;
   cell = zq_reg_check_index(cell);
   if (memo) {
     memo->has_cell = true;
