@@ -90,19 +90,27 @@ int zqm_digit_count(zqm_wide n) {
     return estimate + (n >= zqm_wide_powers[estimate]);
 }
 
+// The same for a coefficient (below 10^16).
+int zqm_digit_count(uint64_t n) {
+    const int estimate = ((64 - __builtin_clzll(n | 1)) * 1233) >> 12;
+    return estimate + (n >= zqm_powers_of_ten[estimate]);
+}
+
 // The exact result negative/magnitude x 10^exponent, rounded as the library
 // rounds a result of the normal range; false when it would lie outside.
 bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_64 &result) {
-    const int digits = zqm_digit_count(magnitude);
-    if (exponent < zqm_exponent_min || digits > zqm_most_exact_digits) return false;
+    if (exponent < zqm_exponent_min) return false;
     uint64_t coefficient = static_cast<uint64_t>(magnitude);
     bool inexact = false;
-    if (digits > zqm_coefficient_digits) {
+    if (magnitude >= zqm_coefficient_limit) {
+        const int digits = zqm_digit_count(magnitude);
+        if (digits > zqm_most_exact_digits) return false;
         const int drop = digits - zqm_coefficient_digits;
         const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[drop]);
-        const zqm_wide quotient = magnitude / unit;
-        coefficient = static_cast<uint64_t>(quotient);
-        const uint64_t rest = static_cast<uint64_t>(magnitude - quotient * unit);
+        // A quotient of 64 bits by 64 bits where the magnitude allows it.
+        const uint64_t low = static_cast<uint64_t>(magnitude);
+        coefficient = magnitude >> 64 == 0 ? low / unit : static_cast<uint64_t>(magnitude / unit);
+        const uint64_t rest = low - coefficient * unit;
         const uint64_t half = unit / 2;
         if (rest > half || (rest == half && (coefficient & 1))) ++coefficient;
         inexact = rest != 0;

@@ -22,18 +22,7 @@ constexpr const char* zq_stack_strings[] = {"l", "x", "y", "z", "t"};
 
 }  // namespace
 
-void zq_reg_set(zq_cell_index index, uint64_t value, uint8_t tag) {
-  zq_regs[index] = value;
-  zq_reg_types[index] = tag;
-}
-
-void zq_reg_set_number(zq_cell_index index, zq_double_64 value) { zq_reg_set(index, value, REG_NUMBER); }
-
 void zq_reg_clear(zq_cell_index index) { zq_reg_set(index, zqm_k_0, REG_NUMBER); }
-
-void zq_reg_copy(zq_cell_index source, zq_cell_index destination) {
-  zq_reg_set(destination, zq_regs[source], zq_reg_types[source]);
-}
 
 zq_cell_index zq_reg_check_index(zq_cell_index index) {
   if (index >= CELL_L && index <= CELL_LAST) return index;
@@ -62,13 +51,6 @@ void zq_stack_lift() {
   zq_reg_copy(CELL_Y, CELL_Z);
   zq_reg_copy(CELL_X, CELL_Y);
 }
-
-void zq_reg_save_temp(zq_cell_index index) {
-  zq_temp = zq_regs[index];
-  zq_temp_type = zq_reg_types[index];
-}
-
-void zq_reg_restore_temp(zq_cell_index index) { zq_reg_set(index, zq_temp, zq_temp_type); }
 
 zq_operand zq_operand_now;
 uint64_t zq_operand_command = 0;

@@ -52,10 +52,16 @@ inline bool zq_tag_is_numeric(uint8_t tag) { return tag & 1u; }
 inline bool zq_tag_is_flags(uint8_t tag) { return tag & 8u; }
 inline bool zq_tag_is_alpha(uint8_t tag) { return tag == REG_ALPHA; }
 
-void zq_reg_set(zq_cell_index index, uint64_t value, uint8_t tag);
-void zq_reg_set_number(zq_cell_index index, zq_double_64 value);
+// Value and tag always go together. Inline: every step moves cells.
+inline void zq_reg_set(zq_cell_index index, uint64_t value, uint8_t tag) {
+  zq_regs[index] = value;
+  zq_reg_types[index] = tag;
+}
+inline void zq_reg_set_number(zq_cell_index index, zq_double_64 value) { zq_reg_set(index, value, REG_NUMBER); }
 void zq_reg_clear(zq_cell_index index);
-void zq_reg_copy(zq_cell_index source, zq_cell_index destination);
+inline void zq_reg_copy(zq_cell_index source, zq_cell_index destination) {
+  zq_reg_set(destination, zq_regs[source], zq_reg_types[source]);
+}
 // The index itself when it lies in 1 to 1005; else shows "NONEXISTENT" and
 // gives zq_no_cell. The tag tests give 0 for such an index.
 zq_cell_index zq_reg_check_index(zq_cell_index index);
@@ -63,8 +69,11 @@ int zq_reg_is_number(zq_cell_index index);
 int zq_reg_is_flags(zq_cell_index index);
 int zq_reg_is_alpha(zq_cell_index index);
 void zq_stack_lift();
-void zq_reg_save_temp(zq_cell_index index);
-void zq_reg_restore_temp(zq_cell_index index);
+inline void zq_reg_save_temp(zq_cell_index index) {
+  zq_temp = zq_regs[index];
+  zq_temp_type = zq_reg_types[index];
+}
+inline void zq_reg_restore_temp(zq_cell_index index) { zq_reg_set(index, zq_temp, zq_temp_type); }
 // The decoded command's operand. The cell it names is register add with
 // OPT_NUM, else the stack cell add (a stack letter wins over a number); with
 // OPT_IND that cell is the pointer, and the register its value names is the
