@@ -12,15 +12,13 @@
 #include "interp/navigation.h"
 
 #include "interp_test_support.h"
+#include "start_test_support.h"
 
 namespace {
 
 using namespace zq_test;
 
-class JumpIndexTest : public zq_test::InterpTest {
- protected:
-  JumpIndexTest() : InterpTest(MODE_IMMEDIATE) {}
-};
+class JumpIndexTest : public zq_test::FreshTest {};
 
 std::vector<std::string> generated_memory(std::mt19937_64& random) {
   const char* letters[] = {"a", "b", "A"};
@@ -92,9 +90,9 @@ int expect_resolved_as_searched(const std::vector<std::string>& lines) {
 
 TEST_F(JumpIndexTest, ResolutionFindsWhatTheSearchesFind) {
   std::mt19937_64 random(3109);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 150; ++round) {
     SCOPED_TRACE(round);
-    reset_interp_state(MODE_IMMEDIATE);
+    reset(MODE_IMMEDIATE);
     expect_resolved_as_searched(generated_memory(random));
     if (HasFailure()) return;
   }

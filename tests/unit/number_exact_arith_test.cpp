@@ -11,12 +11,13 @@
 #include <string>
 
 #include "number_test_support.h"
+#include "start_test_support.h"
 
 namespace {
 
 using namespace zq_test;
 
-class NumberExactArith : public NumberTest {};
+class NumberExactArith : public zq_test::FreshTest {};
 
 using zq_binary = zq_double_64 (*)(zq_double_64, zq_double_64);
 

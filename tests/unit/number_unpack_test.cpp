@@ -7,12 +7,13 @@
 #include <random>
 
 #include "number_test_support.h"
+#include "start_test_support.h"
 
 namespace {
 
 using namespace zq_test;
 
-class NumberUnpack : public NumberTest {};
+class NumberUnpack : public zq_test::FreshTest {};
 
 // The library's view of a finite value, as BCD digits.
 zqm_unpacked library_parts(zq_double_64 value) {

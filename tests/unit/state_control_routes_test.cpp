@@ -13,6 +13,7 @@
 #include "state/control.h"
 
 #include "number_test_support.h"
+#include "start_test_support.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ using namespace zq_test;
 
 constexpr int64_t zq_grid_counts = 99999;
 
-class ControlRoutes : public NumberTest {};
+class ControlRoutes : public zq_test::FreshTest {};
 
 // Both routes on x in one layout; the failure names x.
 testing::AssertionResult same_groups(int mode, zq_double_64 x) {
