@@ -160,24 +160,24 @@ zq_double_64 zqm_checked(zq_double_64 result) {
 
 } // namespace
 
+zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleAdd, a, b); }
+zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleSubtract, a, b); }
+zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleMultiply, a, b); }
+
 zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b) {
     zq_double_64 r;
-    return zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_apply(decDoubleAdd, a, b);
+    return zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_library_add(a, b);
 }
 
 zq_double_64 zqm_sub(zq_double_64 a, zq_double_64 b) {
     zq_double_64 r;
-    return zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_apply(decDoubleSubtract, a, b);
+    return zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_library_sub(a, b);
 }
 
 zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b) {
     zq_double_64 r;
-    return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_apply(decDoubleMultiply, a, b);
+    return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_library_mul(a, b);
 }
-
-zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleAdd, a, b); }
-zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleSubtract, a, b); }
-zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleMultiply, a, b); }
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleDivide, a, b); }
 
 zq_double_64 zqm_sqrt(zq_double_64 x) { return zqm_unary(decNumberSquareRoot, x); }
@@ -293,7 +293,7 @@ zq_double_64 zqm_int(zq_double_64 x) {
         // Only digits of the coefficient itself can lie below the point.
         uint64_t whole = parts.coefficient;
         if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
-        const uint64_t aligned = whole * static_cast<uint64_t>(zqm_wide_powers[leading_zeros]);
+        const uint64_t aligned = whole * zqm_powers_of_ten[leading_zeros];
         result = zqm_pack_inline({parts.negative, aligned, exponent});
     }
     zqm_check_status();
