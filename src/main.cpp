@@ -3,9 +3,8 @@
 
 #include <cstdio>
 
-#include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/main_loop.h"
+#include "state/execution.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "commands/stack.h"
 #include "interp/executor.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/readnum.h"
 #include "state/registers.h"

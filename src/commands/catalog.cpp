@@ -15,14 +15,15 @@
 #include "commands/display.h"
 #include "files/paths.h"
 #include "interp/command_table.h"
-#include "interp/instr.h"
 #include "interp/listing.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
+#include "state/path_prefix.h"
 #include "state/registers.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "commands/stack.h"
-#include "interp/executor.h"
 #include "state/alpha.h"
 #include "state/conversions.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/modes.h"
 #include "state/registers.h"

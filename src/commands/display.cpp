@@ -13,9 +13,8 @@
 #include "state/flags.h"
 #include "state/registers.h"
 #include "state/text_builder.h"
+#include "state/watch.h"
 
-int64_t zq_watch[zq_watch_size];
-int64_t zq_watch_count = 0;
 int64_t zq_suppress_display = 0;
 
 namespace {

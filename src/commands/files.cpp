@@ -13,6 +13,7 @@
 #include "interp/navigation.h"
 #include "interp/program.h"
 #include "state/alpha.h"
+#include "state/execution.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "interp/executor.h"
 #include "state/control.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/registers.h"
 

@@ -10,8 +10,6 @@
 #include "state/flags.h"
 #include "state/registers.h"
 
-int64_t zq_size = zq_data_register_count;
-
 namespace {
 
 constexpr const char* zq_version = "0.45.03 Alpha";

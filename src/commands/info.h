@@ -4,10 +4,6 @@
 
 #include <cstdint>
 
-// The number of data registers is fixed; zq_size keeps it for the state
-// file only, and nothing reads it.
-extern int64_t zq_size;
-
 void zq_print_input_help();
 // The digit rows pass their command code here; it is deliberately ignored.
 void zq_digit_sink(int64_t code);

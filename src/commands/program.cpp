@@ -7,14 +7,15 @@
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"
+#include "interp/interrupt.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
-#include "interp/main_loop.h"
 #include "interp/navigation.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
+#include "state/instr.h"
 
 namespace {
 
@@ -63,12 +64,6 @@ int zq_goto_label() {
   }
   if (zq_trace == 1) zq_print_line_at_pc();
   return result;
-}
-
-void zq_drop_returns_from(int64_t address) {
-  int64_t depth = 0;
-  while (depth < zq_ret_depth && zq_ret[depth + 1] < address) ++depth;
-  zq_ret_depth = depth;
 }
 
 void zq_cmd_run() {

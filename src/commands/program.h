@@ -8,11 +8,6 @@
 // itself), 0 when the target is missing.
 int zq_goto_label();
 
-// Drops the pending returns from the first one whose calling step lies at or
-// above address: memory from there on has been moved, cut or replaced, so
-// those steps no longer stand where the returns point.
-void zq_drop_returns_from(int64_t address);
-
 void zq_cmd_run();
 void zq_cmd_sst();
 void zq_cmd_bst();

@@ -13,6 +13,7 @@
 #include "state/alpha.h"
 #include "state/control.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/registers.h"
 

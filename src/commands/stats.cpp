@@ -13,8 +13,8 @@
 #include "commands/stack.h"
 #include "number/number.h"
 #include "state/errors.h"
-
-int64_t zq_stat_base = zq_stat_base_initial;
+#include "state/registers.h"
+#include "state/stats.h"
 
 namespace {
 

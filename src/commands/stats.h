@@ -1,35 +1,7 @@
-// Two-variable statistics over a block of six data registers: the sums that
-// s+ and s- keep, the means and deviations drawn from them, and the block's place.
+// Two-variable statistics over the block of six data registers: the sums that
+// s+ and s- keep, the means and deviations drawn from them, and the commands
+// that move the block or tell where it lies.
 #pragma once
-
-#include <cstdint>
-
-#include "state/registers.h"
-
-// The block: six consecutive cells from zq_stat_base, in this order.
-enum zq_stat_slot : int64_t {
-  STAT_SUM_X = 0,
-  STAT_SUM_X2 = 1,
-  STAT_SUM_Y = 2,
-  STAT_SUM_Y2 = 3,
-  STAT_SUM_XY = 4,
-  STAT_COUNT = 5,
-};
-constexpr int64_t zq_stat_register_count = 6;
-
-// R11 at initialisation.
-constexpr int64_t zq_stat_base_initial = 17;
-// Bases from R00 to R993 keep the block inside R00 to R998.
-constexpr int64_t zq_stat_base_min = CELL_R00;
-constexpr int64_t zq_stat_base_max = 999;
-
-// Cell of the first of the six statistics registers, which the operand check
-// of the statistics commands reads too.
-extern int64_t zq_stat_base;
-
-// Whether a base puts the block where the statistics commands may work; a
-// state file with another one is damaged.
-inline bool zq_stat_base_valid(int64_t base) { return base >= zq_stat_base_min && base <= zq_stat_base_max; }
 
 void zq_cmd_s_plus();
 void zq_cmd_s_minus();

@@ -9,6 +9,8 @@
 #include "interp/words.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
+#include "state/instr.h"
 
 int64_t zq_xail_failed = 0;
 

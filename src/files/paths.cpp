@@ -6,13 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "state/errors.h"
-
-char zq_path[zq_path_size] = {};
-uint8_t zq_path_style = PATH_STYLE_SLASH;
+#include "state/execution.h"
+#include "state/instr.h"
+#include "state/path_prefix.h"
 
 namespace {
 

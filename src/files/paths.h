@@ -1,20 +1,10 @@
-// File names: the path prefix, and the small routines that build a file name
-// in zq_text from an operand, a program step or the alpha register.
+// File names: the small routines that build a file name in zq_text from the
+// path prefix and an operand, a program step or the alpha register.
 #pragma once
 
 #include <cstdint>
 
 #include "state/alpha.h"
-
-// The path prefix put in front of file names and shell commands: at most 230
-// characters and a NUL. Set by path and path+; empty after initialisation.
-constexpr int zq_path_size = 231;
-extern char zq_path[zq_path_size];
-
-// How composed names separate directories; PATH_STYLE_SLASH turns every
-// backslash into '/'. Initialisation selects it.
-constexpr uint8_t PATH_STYLE_SLASH = 1;
-extern uint8_t zq_path_style;
 
 // At most this many characters of a name go behind the path prefix.
 constexpr int zq_file_name_part = 24;

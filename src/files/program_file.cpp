@@ -6,18 +6,17 @@
 #include <strings.h>
 #include <unistd.h>
 
-#include "commands/info.h"
-#include "commands/program.h"
 #include "files/paths.h"
 #include "files/save_file.h"
 #include "interp/executor.h"
 #include "interp/input.h"
-#include "interp/instr.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "interp/words.h"
+#include "state/execution.h"
+#include "state/instr.h"
 #include "state/text_builder.h"
 
 namespace {
@@ -30,9 +29,6 @@ struct zq_line_number_filter {
   int64_t words = 0;
 };
 zq_line_number_filter zq_line_numbers;
-// Set while the tokenizer feeds a file's words: only they can be line
-// numbers, whatever else is recorded.
-bool zq_tokenizing = false;
 
 // The calculator-symbol mapper, fed one byte at a time.
 enum zq_utf8_phase : int { UTF8_IDLE = 0, UTF8_AFTER_LEAD3 = 1, UTF8_WANT_FINAL = 2 };
@@ -90,17 +86,26 @@ int zq_close_open_string(zq_text_builder& word, FILE* file) {
   return byte;
 }
 
-// Hands a finished word to the parser; report asks for the notice of a word
-// that the parser refused. A word that outgrew its buffer is refused whole,
-// since a cut word (a name, a number, a text without its closing quote) would
-// mean something else.
+// Hands a finished word to the parser, which records it: the loader feeds
+// the parser as typed lines do. A line number goes no further than the
+// filter. report asks for the notice of a word that the parser refused. A
+// word that outgrew its buffer is refused whole, since a cut word (a name, a
+// number, a text without its closing quote) would mean something else.
 void zq_hand_over(zq_text_builder& word, bool report) {
   if (word.too_long()) {
     printf("bad: %s\n", word.c_str());
     zq_parse_refused_word();
     return;
   }
+  if (zq_strip_line_number(word.c_str(), 0)) return;
   if (zq_parse_word(word.data(), word.size(), 0) == 0 && report) printf("bad: %s\n", word.c_str());
+}
+
+// The end-of-line word after a line end. It is never a line number, but the
+// filter counts it and learns that a line has ended.
+void zq_hand_over_line_end() {
+  zq_strip_line_number(zq_end_of_line_word, 1);
+  zq_parse_line_end();
 }
 
 // The last line of the last program, written as the final END's listing.
@@ -157,7 +162,7 @@ void zq_load_program_file(int64_t address) {
   if (!file) {
     fprintf(stderr, "getp: cannot open %s\n", zq_text);
     // The quit request stops a running program after this step.
-    if (mode == MODE_RUN) zq_cmd_exit();
+    if (mode == MODE_RUN) zq_quit = 1;
     zq_mode = mode;
     return;
   }
@@ -194,7 +199,6 @@ void zq_load_program_file(int64_t address) {
 
 int64_t zq_read_program_file_text(FILE* file) {
   puts(" ");
-  zq_tokenizing = true;
   char buffer[zq_token_size];
   zq_text_builder word(buffer);
   bool quoted = false;
@@ -218,13 +222,12 @@ int64_t zq_read_program_file_text(FILE* file) {
       word.clear();
       quoted = false;
     }
-    if (line_end) zq_parse_line_end();
+    if (line_end) zq_hand_over_line_end();
   }
   if (!word.empty()) {
     if (zq_is_open_string(word.c_str())) zq_close_open_string(word, file);
     if (strcasecmp(word.c_str(), zq_final_end_word) != 0) zq_hand_over(word, false);
   }
-  zq_tokenizing = false;
   return taken;
 }
 
@@ -268,7 +271,7 @@ int zq_map_utf8_char(unsigned char* byte) {
 
 int zq_strip_line_number(const char* word, int end_of_line) {
   int consumed = 0;
-  if (zq_tokenizing && zq_mode == MODE_RECORD) {
+  if (zq_mode == MODE_RECORD) {
     ++zq_line_numbers.words;
     if (!zq_line_numbers.removal && zq_line_numbers.words == 1 && zq_is_all_digits(word)) {
       zq_line_numbers.removal = 1;

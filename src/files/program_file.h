@@ -31,9 +31,9 @@ int64_t zq_read_program_file_text(FILE* file);
 // when it is dropped.
 int zq_map_utf8_char(unsigned char* byte);
 
-// The line-number filter that the parser asks first about every word; it
-// acts only on the words of a file being loaded (in record mode). Returns 1
-// when the word was a line number.
+// The line-number filter, through which the tokenizer passes every word before
+// the parser sees it; it acts only while recording. Returns 1 when the word
+// was a line number, which the parser then never sees.
 int zq_strip_line_number(const char* word, int end_of_line);
 // Forgets what the line-number filter and the symbol mapper learnt from an
 // earlier load.

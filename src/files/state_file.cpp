@@ -3,24 +3,25 @@
 #include "files/state_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
-#include "commands/info.h"
-#include "commands/stats.h"
 #include "files/paths.h"
 #include "files/save_file.h"
 #include "interp/command_table.h"
-#include "interp/instr.h"
 #include "interp/labels.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "state/alpha.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
+#include "state/stats.h"
 
 namespace {
 
@@ -305,3 +306,7 @@ int64_t zq_read_state_file(uint64_t mask) {
   if (mask & MEM_PROGRAM) zq_link_labels();
   return 1;
 }
+
+bool zq_state_file_exists(const char* name) { return access(name, F_OK) == 0; }
+
+void zq_remove_state_file(const char* name) { std::remove(name); }

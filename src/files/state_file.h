@@ -37,3 +37,10 @@ void zq_write_state_file(uint64_t mask);
 // were read; 0 (state untouched) when the file cannot be opened, has another
 // version or mask, ends early or holds what no state could hold.
 int64_t zq_read_state_file(uint64_t mask);
+
+// Whether a file of that name exists, the name taken as given (no path
+// prefix, no cut): the start-up restore asks for zq17.mem in the current
+// directory.
+bool zq_state_file_exists(const char* name);
+// Deletes the file of that name; a failure goes unreported.
+void zq_remove_state_file(const char* name);

@@ -11,7 +11,8 @@
 #include "interp/init.h"
 #include "interp/parser.h"
 
-// Handler groups (each group adds its header here).
+// Handler groups (each group adds its header here): the table is how the
+// interpreter reaches the command set.
 #include "commands/alpha.h"
 #include "commands/arith.h"
 #include "commands/catalog.h"

@@ -4,10 +4,8 @@
 
 #include <cstdio>
 
-#include "commands/stats.h"
 #include "interp/command_table.h"
 #include "interp/init.h"
-#include "interp/instr.h"
 #include "interp/listing.h"
 #include "interp/navigation.h"
 #include "interp/parser.h"
@@ -15,11 +13,12 @@
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
+#include "state/stats.h"
 
-uint32_t zq_mode = MODE_RECORD;
-uint8_t zq_advance = ADV_NEXT;
 uint8_t zq_quit = 0;
 int64_t zq_xail = 0;
 int64_t zq_skip_pending = 0;
@@ -227,6 +226,12 @@ int zq_stat_regs_numeric() {
     if (!zq_reg_is_number(zq_stat_base + i)) return 0;
   }
   return 1;
+}
+
+void zq_drop_returns_from(int64_t address) {
+  int64_t depth = 0;
+  while (depth < zq_ret_depth && zq_ret[depth + 1] < address) ++depth;
+  zq_ret_depth = depth;
 }
 
 void zq_skip_next_step() {

@@ -4,21 +4,6 @@
 
 #include <cstdint>
 
-enum zq_exec_mode : uint32_t {
-  MODE_RECORD = 0,
-  MODE_RUN = 1,
-  MODE_IMMEDIATE = 2,
-  MODE_ERROR_STOP = 3,
-};
-
-enum zq_advance_ctl : uint8_t {
-  ADV_NEXT = 0,
-  ADV_STEP = 1,
-  ADV_HOLD = 2,
-};
-
-extern uint32_t zq_mode;
-extern uint8_t zq_advance;
 // The quit request; in a running program it only stops the run.
 extern uint8_t zq_quit;
 // 1 while xail runs a command line: commands come from the parser, skips wait.
@@ -31,6 +16,11 @@ extern int64_t zq_skip_pending;
 constexpr int64_t zq_ret_size = 64;
 extern int64_t zq_ret[zq_ret_size];
 extern int64_t zq_ret_depth;
+
+// Drops the pending returns from the first one whose calling step lies at or
+// above address: memory from there on has been moved, cut or replaced, so
+// those steps no longer stand where the returns point.
+void zq_drop_returns_from(int64_t address);
 
 void zq_execute();
 int zq_check_operands(uint8_t& found, uint8_t& expected);

@@ -6,23 +6,19 @@
 #include <cstring>
 
 #include "commands/alpha.h"
-#include "commands/display.h"
-#include "commands/info.h"
 #include "commands/registers.h"
-#include "commands/stats.h"
-#include "commands/xail.h"
-#include "files/paths.h"
-#include "files/program_file.h"
 #include "interp/executor.h"
-#include "interp/labels.h"
-#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/modes.h"
+#include "state/path_prefix.h"
 #include "state/registers.h"
+#include "state/stats.h"
+#include "state/watch.h"
 
 uint8_t zq_trace = 0;
 char zq_prompt[zq_prompt_size] = {};
@@ -57,8 +53,6 @@ void zq_set_prompt() {
   zq_prompt[sizeof zq_prompt - 1] = '\0';
 }
 
-namespace {
-
 // Leaves zq_mode alone: at process start it is MODE_RECORD until main selects
 // MODE_IMMEDIATE, and "clall" typed at the prompt stays immediate.
 void zq_init_state(bool clear_program_memory) {
@@ -84,9 +78,12 @@ void zq_init_state(bool clear_program_memory) {
 
   if (zqm_init() != 0) {
     puts("Endianess mismatch with Math routines on this platform.");
-    zq_cmd_exit();
+    // The quit request, as exit makes it.
+    zq_quit = 1;
   }
 
+  // The registers, the stack and alpha are cleared by the handlers of clrg,
+  // clst and cla, called directly.
   zq_cmd_clrg();
   zq_cmd_clst();
   zq_reg_clear(CELL_L);
@@ -99,25 +96,4 @@ void zq_init_state(bool clear_program_memory) {
   zq_set_prompt();
 }
 
-}  // namespace
-
 void zq_init() { zq_init_state(true); }
-
-// Program memory is static storage, all zero when the process starts;
-// clearing it again would only fault in all of its pages.
-void zq_init_at_start() {
-  zq_init_state(false);
-  // Besides, what clall leaves alone: the state of the line that runs it (and
-  // of an xail line or a file load within it), the label catalogue and what
-  // the options decided. A real start finds all of it at rest already; set
-  // here, it makes this the start state from any state, which is where every
-  // unit test begins.
-  zq_suppress_display = 0;
-  zq_skip_pending = 0;
-  zq_xail_failed = 0;
-  std::memset(zq_labels, 0, sizeof zq_labels);
-  zq_label_count = 0;
-  zq_program_reader_reset();
-  zq_restored = 0;
-  zq_autorun = 0;
-}

@@ -14,10 +14,8 @@ constexpr int zq_prompt_size = 15;
 extern char zq_prompt[zq_prompt_size];
 
 void zq_init();
-// zq_init for the process start, when program memory is known to be empty;
-// it also puts to rest what clall leaves to the running line, so that it
-// gives the state of a fresh process from any state but program memory.
-void zq_init_at_start();
+// zq_init, which clears program memory only when asked to.
+void zq_init_state(bool clear_program_memory);
 // Clamps n to 0..15, mirrors it into flags 36 to 39 and returns it.
 int64_t zq_set_digits(int64_t n);
 // Rebuilds zq_prompt from USER mode (flag 27) and the trace switch.

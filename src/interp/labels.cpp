@@ -15,7 +15,9 @@
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 char zq_labels[zq_label_capacity][zq_label_name_size];

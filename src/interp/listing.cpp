@@ -4,10 +4,11 @@
 
 #include "interp/command_table.h"
 #include "interp/navigation.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
 #include "state/text_builder.h"
 

@@ -1,8 +1,6 @@
-// Command-line options, the welcome sequence, the loop over typed lines, the
-// exit save and the interrupt flag of the run loop.
+// Command-line options, the welcome sequence, the loop over typed lines and
+// the exit save.
 #include "interp/main_loop.h"
-
-#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -12,20 +10,22 @@
 #include "commands/alpha.h"
 #include "commands/display.h"
 #include "commands/info.h"
+#include "commands/xail.h"
 #include "files/program_file.h"
 #include "files/state_file.h"
 #include "interp/executor.h"
-#include "interp/input.h"
 #include "interp/init.h"
+#include "interp/input.h"
+#include "interp/labels.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "interp/words.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 
 int32_t zq_restored = 0;
 uint8_t zq_autorun = 0;
-volatile std::sig_atomic_t zq_sigint_flag = 0;
 
 namespace {
 
@@ -44,6 +44,25 @@ void zq_set_text(const char* text) { std::strncpy(zq_text, text, zq_text_size); 
 }
 
 }  // namespace
+
+// Program memory is static storage, all zero when the process starts;
+// clearing it again would only fault in all of its pages.
+void zq_init_at_start() {
+  zq_init_state(false);
+  // Besides, what clall leaves alone: the state of the line that runs it (and
+  // of an xail line or a file load within it), the label catalogue and what
+  // the options decided. A real start finds all of it at rest already; set
+  // here, it makes this the start state from any state, which is where every
+  // unit test begins.
+  zq_suppress_display = 0;
+  zq_skip_pending = 0;
+  zq_xail_failed = 0;
+  std::memset(zq_labels, 0, sizeof zq_labels);
+  zq_label_count = 0;
+  zq_program_reader_reset();
+  zq_restored = 0;
+  zq_autorun = 0;
+}
 
 void zq_apply_options(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -126,7 +145,7 @@ void zq_exit_save() {
 }
 
 void zq_startup_restore() {
-  if (access(zq_state_file_name, F_OK) != 0) return;
+  if (!zq_state_file_exists(zq_state_file_name)) return;
   puts("ZQ17 status and memory file found.  (R)estore, (S)kip loading, or (D)elete file, R/S/D?");
   const char choice = zq_read_answer();
   if (choice == 'R' || choice == 'r') {
@@ -140,7 +159,7 @@ void zq_startup_restore() {
     puts("Do you really want to delete the ZQ17 status and memory file (Y)es or (N)o?");
     const char confirm = zq_read_answer();
     if (confirm == 'Y' || confirm == 'y') {
-      remove(zq_state_file_name);
+      zq_remove_state_file(zq_state_file_name);
       puts("ZQ17 status and memory file deleted.");
     } else {
       puts("ZQ17 status and memory file NOT deleted. Skipping loading of ZQ17 status and memory file.");
@@ -148,24 +167,4 @@ void zq_startup_restore() {
   } else {
     puts("Skipping loading of ZQ17 status and memory file.");
   }
-}
-
-void zq_sigint_handler(int) { zq_sigint_flag = 1; }
-
-void zq_sigint_install() {
-  // Cleared first, so that an interrupt arriving just after the handler is
-  // in place is not lost.
-  zq_sigint_flag = 0;
-  signal(SIGINT, zq_sigint_handler);
-}
-
-void zq_sigint_restore() {
-  signal(SIGINT, SIG_DFL);
-  zq_sigint_flag = 0;
-}
-
-int zq_sigint_take() {
-  if (!zq_sigint_flag) return 0;
-  zq_sigint_flag = 0;
-  return 1;
 }

@@ -1,17 +1,18 @@
 // The outermost layer: command-line options, the welcome sequence with the
-// restore offer, the loop over typed lines, the exit save, and the SIGINT
-// support that the run loop uses.
+// restore offer, the loop over typed lines and the exit save.
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 
 // 1 when a state was restored at start (or -r was given): no MEMORY LOST.
 extern int32_t zq_restored;
 // Set by -x: no welcome sequence, and "run" is the first input line.
 extern uint8_t zq_autorun;
-// 1 when SIGINT arrived while a program ran.
-extern volatile std::sig_atomic_t zq_sigint_flag;
+
+// zq_init for the process start, when program memory is known to be empty;
+// it also puts to rest what clall leaves to the running line, so that it
+// gives the state of a fresh process from any state but program memory.
+void zq_init_at_start();
 
 // Applies the options in their order; a file named by one is read or loaded
 // at once. An unknown option, or one that lacks its file, ends the process
@@ -26,8 +27,3 @@ int zq_main_loop();
 
 void zq_exit_save();
 void zq_startup_restore();
-
-void zq_sigint_handler(int signal_number);
-void zq_sigint_install();
-void zq_sigint_restore();
-int zq_sigint_take();

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "commands/display.h"
-#include "files/program_file.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"
@@ -16,11 +15,11 @@
 #include "number/decimal.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
-zq_instr zq_decoded;
-char zq_text[zq_text_size];
 uint32_t zq_parse_state = EX_CMD_NUM;
 uint64_t zq_arg_kind = 0;
 
@@ -204,8 +203,6 @@ int zq_parse_classified(char* word, size_t size, int64_t row) {
 }  // namespace
 
 int zq_parse_word(char* word, size_t size, int end_of_line) {
-  // A line number of a program file being loaded is dropped before anything else.
-  if (zq_strip_line_number(word, end_of_line)) return 1;
   if (zq_parse_state == EX_COMMENT) {
     if (end_of_line) zq_parse_state = EX_CMD_NUM;
     return 1;
@@ -245,6 +242,8 @@ int zq_parse_word(char* word, size_t size, int end_of_line) {
   }
 
   const int result = zq_parse_classified(word, size, row);
+  // Trace shows the stack after every command: one of the interpreter's few
+  // direct calls into the command set.
   if (zq_trace && zq_parse_state == EX_CMD_NUM && zq_mode != MODE_RECORD) zq_cmd_prstk();
   return result;
 }

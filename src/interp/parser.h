@@ -5,14 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "interp/instr.h"
-
-// The command being completed or executed; valid while a handler runs.
-extern zq_instr zq_decoded;
-
-// Operand text of the decoded command, as typed (names, alpha texts).
-constexpr int zq_text_size = 256;
-extern char zq_text[zq_text_size];
+#include "state/instr.h"
 
 // What the next word may be.
 enum zq_expect : uint32_t {

@@ -7,8 +7,8 @@
 
 #include "commands/program.h"
 #include "interp/command_table.h"
-#include "interp/executor.h"
-#include "interp/parser.h"
+#include "state/execution.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 uint32_t zq_prog[zq_prog_size];
@@ -205,7 +205,8 @@ int64_t zq_pc_inc(int64_t address) {
   const zq_instr in = zq_instr_unpack(word);
   std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n", zq_get_command_type(zq_row_type(in.cmd)),
               static_cast<int>(address));
-  // A step of unknown length ends a run; the caller moves on by one word.
+  // A step of unknown length ends a run, through the handler of stop; the
+  // caller moves on by one word.
   zq_cmd_stop();
   return 1;
 }

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "interp/instr.h"
 #include "number/number.h"
+#include "state/instr.h"
 
 constexpr int64_t zq_prog_size = 65536;
 

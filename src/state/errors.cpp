@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "interp/executor.h"
+#include "state/execution.h"
 #include "state/flags.h"
 
 uint8_t zq_last_error = ERR_NONE;

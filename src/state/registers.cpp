@@ -4,15 +4,16 @@
 
 #include <cstdio>
 
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "state/errors.h"
+#include "state/execution.h"
+#include "state/instr.h"
 
 uint64_t zq_regs[zq_cell_count];
 uint8_t zq_reg_types[zq_cell_count];
 uint64_t zq_temp;
 uint8_t zq_temp_type;
 uint8_t zq_lift = 1;
+int64_t zq_size = zq_data_register_count;
 
 namespace {
 

@@ -19,6 +19,9 @@ constexpr zq_cell_index CELL_R00 = 6;
 constexpr zq_cell_index zq_data_register_count = 1000;
 constexpr zq_cell_index zq_cell_count = CELL_R00 + zq_data_register_count;  // 1006
 constexpr zq_cell_index CELL_LAST = zq_cell_count - 1;                       // R999
+// The number of data registers is fixed; zq_size keeps it for the state
+// file only, and nothing reads it.
+extern int64_t zq_size;
 // What the index check and the operand resolution give for a register that
 // does not exist: the command is then not carried out.
 constexpr zq_cell_index zq_no_cell = -1;

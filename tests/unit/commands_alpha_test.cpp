@@ -7,9 +7,12 @@
 #include <string>
 
 #include "commands/alpha.h"
+#include "interp/executor.h"
+#include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/registers.h"
 

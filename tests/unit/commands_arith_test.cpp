@@ -13,6 +13,7 @@
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/modes.h"
 #include "state/registers.h"

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "commands/clock.h"
-#include "interp/executor.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/modes.h"
 #include "state/registers.h"

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "commands/convert.h"
-#include "interp/executor.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/modes.h"
 #include "state/registers.h"

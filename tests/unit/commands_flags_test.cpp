@@ -9,10 +9,10 @@
 #include "commands/flags.h"
 #include "interp/executor.h"
 #include "interp/init.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/registers.h"
 

@@ -8,9 +8,9 @@
 #include "commands/modes.h"
 #include "interp/executor.h"
 #include "interp/init.h"
-#include "interp/parser.h"
 #include "number/number.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/modes.h"
 #include "state/registers.h"
 

@@ -16,16 +16,16 @@
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"
-#include "interp/instr.h"
+#include "interp/interrupt.h"
 #include "interp/labels.h"
-#include "interp/main_loop.h"
 #include "interp/navigation.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 #include "interp_test_support.h"
@@ -452,19 +452,6 @@ TEST_F(ProgramTest, ClearOnEmptyMemory) {
   EXPECT_EQ(typed("clp AB"), "NONEXISTENT\n");
   EXPECT_EQ(zq_final_end, 1);
   EXPECT_EQ(pc, 1);
-}
-
-TEST_F(ProgramTest, ReturnsAreDroppedFromAnAddressOn) {
-  zq_ret_depth = 3;
-  zq_ret[1] = 5;
-  zq_ret[2] = 20;
-  zq_ret[3] = 3;
-  zq_drop_returns_from(10);
-  EXPECT_EQ(zq_ret_depth, 1);
-  zq_drop_returns_from(6);
-  EXPECT_EQ(zq_ret_depth, 1);
-  zq_drop_returns_from(5);
-  EXPECT_EQ(zq_ret_depth, 0);
 }
 
 TEST_F(ProgramTest, CutMemoryFromOneProgramOn) {

@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "commands/registers.h"
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 #include "number_test_support.h"

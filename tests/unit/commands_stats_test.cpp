@@ -8,13 +8,12 @@
 
 #include "commands/display.h"
 #include "commands/stats.h"
-#include "interp/executor.h"
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "number/number.h"
 #include "state/errors.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
+#include "state/stats.h"
 
 #include "number_test_support.h"
 #include "state_test_support.h"

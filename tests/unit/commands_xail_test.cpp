@@ -9,12 +9,12 @@
 #include "commands/xail.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/labels.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 #include "state/registers.h"
 

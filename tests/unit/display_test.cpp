@@ -6,14 +6,15 @@
 #include <string>
 
 #include "commands/display.h"
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/display.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/modes.h"
 #include "state/registers.h"
+#include "state/watch.h"
 
 #include "number_test_support.h"
 

@@ -13,10 +13,16 @@
 #include <vector>
 
 #include "commands/files.h"
-#include "files/paths.h"
 #include "files/program_file.h"
+#include "interp/executor.h"
+#include "interp/labels.h"
 #include "interp/listing.h"
 #include "interp/navigation.h"
+#include "interp/parser.h"
+#include "interp/program.h"
+#include "state/execution.h"
+#include "state/path_prefix.h"
+#include "state/registers.h"
 #include "interp_test_support.h"
 
 namespace {

@@ -12,12 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "commands/info.h"
 #include "commands/program.h"
 #include "files/paths.h"
 #include "files/state_file.h"
 #include "interp_test_support.h"
+#include "interp/labels.h"
+#include "interp/program.h"
+#include "state/execution.h"
+#include "state/instr.h"
 #include "state/modes.h"
+#include "state/path_prefix.h"
+#include "state/registers.h"
+#include "state/stats.h"
+#include "state/watch.h"
 
 namespace {
 

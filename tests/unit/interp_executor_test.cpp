@@ -1,5 +1,6 @@
 // The executor: the four modes, the operand-type checks and their reports,
-// the trace line of typed commands and the skip of one program step.
+// the trace line of typed commands, the skip of one program step and the
+// cut of the return stack.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,21 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "commands/display.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"
-#include "interp/instr.h"
-#include "interp/labels.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "interp/words.h"
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/modes.h"
 #include "state/registers.h"
+#include "state/stats.h"
 
 #include "interp_test_support.h"
 
@@ -397,6 +397,19 @@ TEST_F(ExecutorTest, StatisticsRegistersNumeric) {
   EXPECT_EQ(zq_stat_regs_numeric(), 1) << "only six registers count";
   zq_reg_set(zq_stat_base + 2, 0, REG_FLAGS);
   EXPECT_EQ(zq_stat_regs_numeric(), 0);
+}
+
+TEST_F(ExecutorTest, ReturnsAreDroppedFromAnAddressOn) {
+  zq_ret_depth = 3;
+  zq_ret[1] = 5;
+  zq_ret[2] = 20;
+  zq_ret[3] = 3;
+  zq_drop_returns_from(10);
+  EXPECT_EQ(zq_ret_depth, 1);
+  zq_drop_returns_from(6);
+  EXPECT_EQ(zq_ret_depth, 1);
+  zq_drop_returns_from(5);
+  EXPECT_EQ(zq_ret_depth, 0);
 }
 
 }  // namespace

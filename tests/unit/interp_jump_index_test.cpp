@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "interp/labels.h"
 #include "interp/navigation.h"
+#include "interp/program.h"
+#include "state/execution.h"
+#include "state/instr.h"
 
 #include "interp_test_support.h"
 #include "start_test_support.h"

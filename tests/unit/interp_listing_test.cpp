@@ -7,14 +7,12 @@
 #include <string>
 
 #include "interp/command_table.h"
-#include "interp/executor.h"
-#include "interp/instr.h"
-#include "interp/labels.h"
 #include "interp/listing.h"
 #include "interp/navigation.h"
-#include "interp/parser.h"
 #include "interp/program.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 
 #include "interp_test_support.h"
 

@@ -1,15 +1,13 @@
-// The command-line options and the interrupt flag that the run loop polls
-// between steps.
+// The command-line options.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
 #include <initializer_list>
 
 #include "interp/main_loop.h"
-#include "interp/parser.h"
 #include "interp/program.h"
 #include "state/alpha.h"
+#include "state/execution.h"
 
 #include "start_test_support.h"
 
@@ -49,21 +47,6 @@ TEST_F(MainLoopOptions, AutorunSkipsTheWelcome) {
   testing::internal::CaptureStdout();
   zq_welcome();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(MainLoopInterrupt, OnlySetsAFlagWhileInstalled) {
-  zq_sigint_flag = 1;
-  zq_sigint_install();
-  EXPECT_EQ(zq_sigint_take(), 0) << "installing clears a stale interrupt";
-  std::raise(SIGINT);
-  EXPECT_EQ(zq_sigint_take(), 1);
-  EXPECT_EQ(zq_sigint_take(), 0) << "taking clears it";
-  std::raise(SIGINT);
-  zq_sigint_restore();
-  EXPECT_EQ(zq_sigint_take(), 0) << "restoring clears it too";
-  struct sigaction action {};
-  sigaction(SIGINT, nullptr, &action);
-  EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
 }  // namespace

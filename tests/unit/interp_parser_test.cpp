@@ -10,7 +10,6 @@
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/init.h"
-#include "interp/instr.h"
 #include "interp/labels.h"
 #include "interp/parser.h"
 #include "interp/program.h"
@@ -18,7 +17,9 @@
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 #include "interp_test_support.h"

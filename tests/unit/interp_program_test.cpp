@@ -7,8 +7,9 @@
 
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/parser.h"
 #include "interp/program.h"
+#include "state/execution.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 #include "start_test_support.h"

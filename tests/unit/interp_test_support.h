@@ -10,11 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/display.h"
-#include "commands/stats.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/labels.h"
 #include "interp/parser.h"
 #include "interp/program.h"
@@ -22,8 +19,8 @@
 #include "number/number.h"
 #include "state/alpha.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
-#include "state/registers.h"
 
 #include "state_test_support.h"
 

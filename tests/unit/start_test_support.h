@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "interp/executor.h"
-#include "interp/init.h"
+#include "interp/main_loop.h"
 #include "interp/program.h"
+#include "state/execution.h"
 
 namespace zq_test {
 

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "number/number.h"
 #include "state/alpha.h"
+#include "state/execution.h"
 #include "state/flags.h"
+#include "state/instr.h"
 #include "state/modes.h"
 #include "state/registers.h"
 

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "interp/instr.h"
-#include "interp/parser.h"
 #include "number/number.h"
 #include "state/control.h"
+#include "state/execution.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 #include "number_test_support.h"

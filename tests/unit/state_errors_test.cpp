@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "interp/executor.h"
 #include "number/number.h"
 #include "state/errors.h"
+#include "state/execution.h"
 #include "state/flags.h"
 
 #include "number_test_support.h"

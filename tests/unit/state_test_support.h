@@ -11,8 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "interp/parser.h"
 #include "state/alpha.h"
+#include "state/execution.h"
+#include "state/instr.h"
 #include "state/registers.h"
 
 #include "number_test_support.h"

@@ -1,0 +1,17 @@
+// The interrupt of a running program: while a run lasts, SIGINT only sets a
+// flag that the run loop polls after every step; at other times it ends the
+// process as usual.
+#pragma once
+
+#include <csignal>
+
+// 1 when SIGINT arrived while a program ran.
+extern volatile std::sig_atomic_t zq_sigint_flag;
+
+void zq_sigint_handler(int signal_number);
+// Catches SIGINT for the run that begins, with the flag cleared.
+void zq_sigint_install();
+// Gives SIGINT back its default action at the end of a run.
+void zq_sigint_restore();
+// 1, clearing the flag, when an interrupt is pending; else 0.
+int zq_sigint_take();
