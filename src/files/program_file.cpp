@@ -79,7 +79,7 @@ int zq_close_open_string(zq_text_builder& word, FILE* file) {
   int byte = getc(file);
   while (byte != EOF && byte != '\n' && byte != '\t' && byte != '"' && byte != '\r' && byte != '\0' &&
          byte < 0x80) {
-    word.put(byte);
+    word.put(static_cast<char>(byte));
     byte = getc(file);
   }
   word.put('"');
@@ -211,7 +211,7 @@ int64_t zq_read_program_file_text(FILE* file) {
     const bool separator = byte == '\n' || byte == '\t' || byte == '\r' || (byte == ' ' && !quoted);
     if (!separator) {
       if (byte == '"') quoted = !quoted;
-      taken += word.put(byte);
+      taken += word.put(static_cast<char>(byte));
       continue;
     }
     bool line_end = zq_is_line_end(byte);

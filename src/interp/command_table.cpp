@@ -381,7 +381,7 @@ struct zq_name_index {
 constexpr auto zq_rows_by_name = [] {
   zq_name_index<int, -1, zq_end_row - zq_first_named_row> index;
   for (int row = zq_first_named_row; row < zq_end_row; ++row) {
-    index.entries[row - zq_first_named_row] = {zq_commands[row].name, row};
+    index.entries[static_cast<size_t>(row - zq_first_named_row)] = {zq_commands[row].name, row};
   }
   index.finish();
   return index;

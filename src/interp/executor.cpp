@@ -18,6 +18,7 @@
 #include "state/instr.h"
 #include "state/registers.h"
 #include "state/stats.h"
+#include "state/text_builder.h"
 
 uint8_t zq_quit = 0;
 int64_t zq_xail = 0;
@@ -207,16 +208,14 @@ void zq_trace_command() {
              zq_trace_alpha_chars, zq_text);
   } else {
     const uint8_t opt = zq_decoded.opt;
-    int used = snprintf(line, sizeof line, "%s %s", zq_commands[cmd].name,
-                        (opt & OPT_IND) ? "ind " : "");
+    zq_text_builder text(line);
+    text.append_format("%s %s", zq_commands[cmd].name, (opt & OPT_IND) ? "ind " : "");
     if (opt & OPT_STACK) {
-      used += snprintf(line + used, sizeof line - used, "%s", zq_get_stack_string(zq_decoded.add));
+      text.append(zq_get_stack_string(zq_decoded.add));
     } else if (opt & OPT_NUM) {
-      used += snprintf(line + used, sizeof line - used, "%d", zq_decoded.add);
+      text.append_format("%d", zq_decoded.add);
     }
-    if (opt & OPT_STR) {
-      snprintf(line + used, sizeof line - used, "%.*s", zq_trace_name_chars, zq_text);
-    }
+    if (opt & OPT_STR) text.append_format("%.*s", zq_trace_name_chars, zq_text);
   }
   puts(line);
 }

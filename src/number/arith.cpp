@@ -63,13 +63,11 @@ zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
 // lie far apart go to the library.
 namespace {
 
-using zqm_wide = unsigned __int128;
-
 constexpr int zqm_wide_digits = 38;  // 10^38 is the largest power below 2^128
 constexpr std::array<zqm_wide, zqm_wide_digits + 1> zqm_wide_powers = [] {
     std::array<zqm_wide, zqm_wide_digits + 1> powers{};
     powers[0] = 1;
-    for (int i = 1; i <= zqm_wide_digits; ++i) powers[i] = powers[i - 1] * 10;
+    for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
     return powers;
 }();
 // The rounding below divides by 10^(digits - 16) in 64 bits: up to 35 digits.
@@ -87,13 +85,13 @@ int zqm_digit_count(zqm_wide n) {
     const uint64_t high = static_cast<uint64_t>(n >> 64);
     const int bits = high != 0 ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(static_cast<uint64_t>(n) | 1);
     const int estimate = (bits * 1233) >> 12;
-    return estimate + (n >= zqm_wide_powers[estimate]);
+    return estimate + (n >= zqm_wide_powers[static_cast<size_t>(estimate)]);
 }
 
 // The same for a coefficient (below 10^16).
 int zqm_digit_count(uint64_t n) {
     const int estimate = ((64 - __builtin_clzll(n | 1)) * 1233) >> 12;
-    return estimate + (n >= zqm_powers_of_ten[estimate]);
+    return estimate + (n >= zqm_powers_of_ten[static_cast<size_t>(estimate)]);
 }
 
 // The exact result negative/magnitude x 10^exponent, rounded as the library
@@ -106,7 +104,7 @@ bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_
         const int digits = zqm_digit_count(magnitude);
         if (digits > zqm_most_exact_digits) return false;
         const int drop = digits - zqm_coefficient_digits;
-        const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[drop]);
+        const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[static_cast<size_t>(drop)]);
         // A quotient of 64 bits by 64 bits where the magnitude allows it.
         const uint64_t low = static_cast<uint64_t>(magnitude);
         coefficient = magnitude >> 64 == 0 ? low / unit : static_cast<uint64_t>(magnitude / unit);
@@ -136,7 +134,7 @@ bool zqm_exact_sum(zq_double_64 a, zq_double_64 b, bool negate_b, zq_double_64 &
     const zqm_unpacked &low = x.exponent >= y.exponent ? y : x;
     const int32_t alignment = high.exponent - low.exponent;
     if (alignment > zqm_most_alignment) return false;
-    const zqm_wide aligned = zqm_wide{high.coefficient} * zqm_wide_powers[alignment];
+    const zqm_wide aligned = zqm_wide{high.coefficient} * zqm_wide_powers[static_cast<size_t>(alignment)];
     const zqm_wide other = low.coefficient;
     if (high.negative == low.negative) return zqm_rounded(high.negative, aligned + other, low.exponent, result);
     if (aligned > other) return zqm_rounded(high.negative, aligned - other, low.exponent, result);
@@ -293,7 +291,7 @@ zq_double_64 zqm_int(zq_double_64 x) {
         // Only digits of the coefficient itself can lie below the point.
         uint64_t whole = parts.coefficient;
         if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
-        const uint64_t aligned = whole * zqm_powers_of_ten[leading_zeros];
+        const uint64_t aligned = whole * zqm_powers_of_ten[static_cast<size_t>(leading_zeros)];
         result = zqm_pack_inline({parts.negative, aligned, exponent});
     }
     zqm_check_status();

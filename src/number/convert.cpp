@@ -139,7 +139,7 @@ int64_t zqm_lint_from_zq_double_64(zq_double_64 value) {
     const uint64_t limit = negative ? zqm_magnitude_max + 1 : zqm_magnitude_max;
     uint64_t magnitude = 0;
     for (int64_t i = 0; i < kept; ++i) {
-        const unsigned digit = i < static_cast<int64_t>(count) ? digits[i] - '0' : 0;
+        const unsigned digit = i < static_cast<int64_t>(count) ? static_cast<unsigned>(digits[i] - '0') : 0;
         if (magnitude > (limit - digit) / 10) return negative ? INT64_MIN : INT64_MAX;
         magnitude = magnitude * 10 + digit;
     }

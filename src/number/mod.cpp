@@ -46,8 +46,8 @@ zq_double_64 zqm_mod_small(zq_double_64 y, zq_double_64 x) {
 // 128-bit products keep every step exact for any 64-bit modulus.
 int64_t zqm_powmod(int64_t base, int64_t exponent, int64_t modulus) {
     if (modulus == 1 || modulus == 0) return 0; // 0 has no residues
-    __int128 result = 1;
-    __int128 b = static_cast<__int128>(base) % modulus;
+    zqm_signed_wide result = 1;
+    zqm_signed_wide b = static_cast<zqm_signed_wide>(base) % modulus;
     while (exponent > 0) {
         if (exponent & 1) result = result * b % modulus;
         exponent >>= 1;
@@ -83,7 +83,9 @@ zq_double_64 zqm_mod(zq_double_64 y, zq_double_64 x) {
         const int64_t cx = px.coefficient;
         const int64_t r1 = py.coefficient % cx;
         const int64_t p = zqm_powmod(10, e, cx);
-        const int64_t r2 = static_cast<int64_t>(static_cast<unsigned __int128>(r1) * p % cx);
+        // r1 and p lie in [0, cx), cx is positive: unsigned 128 bits hold r1 * p.
+        const int64_t r2 = static_cast<int64_t>(static_cast<zqm_wide>(r1) * static_cast<zqm_wide>(p) %
+                                                static_cast<zqm_wide>(cx));
         result = zqm_zq_double_64_from_lint(r2);
 
         const int64_t sx = zqm_lint_from_zq_double_64(zqm_sign(x));

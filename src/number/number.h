@@ -118,12 +118,17 @@ constexpr int32_t zqm_exponent_max = 369;
 // false, parts untouched, for an infinity or a NaN.
 bool zqm_unpack(zq_double_64 value, zqm_unpacked &parts);
 
+// 128-bit integers, an extension g++ and clang share, for exact products of
+// two coefficients.
+__extension__ using zqm_wide = unsigned __int128;
+__extension__ using zqm_signed_wide = __int128;
+
 // Powers of ten 10^0 to 10^16, as coefficients are scaled by them.
 constexpr int zqm_power_count = 17;
 constexpr std::array<uint64_t, zqm_power_count> zqm_powers_of_ten = [] {
     std::array<uint64_t, zqm_power_count> powers{};
     powers[0] = 1;
-    for (int i = 1; i < zqm_power_count; ++i) powers[i] = powers[i - 1] * 10;
+    for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
     return powers;
 }();
 
@@ -144,12 +149,12 @@ struct zqm_reciprocal {
 };
 constexpr std::array<zqm_reciprocal, zqm_power_count> zqm_reciprocals = [] {
     std::array<zqm_reciprocal, zqm_power_count> table{};
-    for (int n = 0; n < zqm_power_count; ++n) {
+    for (size_t n = 0; n < table.size(); ++n) {
         const uint64_t divisor = zqm_powers_of_ten[n];
         int bits = 0;
         while ((uint64_t{1} << bits) < divisor) ++bits;
         const int shift = zqm_dividend_bits + bits;
-        const unsigned __int128 scale = static_cast<unsigned __int128>(1) << shift;
+        const zqm_wide scale = zqm_wide{1} << shift;
         table[n] = {static_cast<uint64_t>((scale + divisor - 1) / divisor), shift};
     }
     return table;
@@ -157,10 +162,10 @@ constexpr std::array<zqm_reciprocal, zqm_power_count> zqm_reciprocals = [] {
 } // namespace zqm_detail
 
 inline zqm_quotient zqm_divide_by_power_of_ten(uint64_t x, int n) {
-    const zqm_detail::zqm_reciprocal r = zqm_detail::zqm_reciprocals[n];
-    const uint64_t quotient =
-        static_cast<uint64_t>((static_cast<unsigned __int128>(x) * r.multiplier) >> r.shift);
-    return {quotient, x - quotient * zqm_powers_of_ten[n]};
+    const size_t index = static_cast<size_t>(n);
+    const zqm_detail::zqm_reciprocal r = zqm_detail::zqm_reciprocals[index];
+    const uint64_t quotient = static_cast<uint64_t>((zqm_wide{x} * r.multiplier) >> r.shift);
+    return {quotient, x - quotient * zqm_powers_of_ten[index]};
 }
 // The value of parts within the limits above, in the library's own encoding.
 zq_double_64 zqm_pack(const zqm_unpacked &parts);

@@ -51,7 +51,7 @@ bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t*
   if (parts.exponent >= 0) {
     if (parts.coefficient != 0) {
       if (parts.exponent >= zq_digits_integer_digits) return false;
-      whole = parts.coefficient * zqm_powers_of_ten[parts.exponent];
+      whole = parts.coefficient * zqm_powers_of_ten[static_cast<size_t>(parts.exponent)];
     }
   } else {
     const int fraction_digits = -parts.exponent;
@@ -63,7 +63,7 @@ bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t*
       if (beyond.remainder != 0) return false;
       decimals = beyond.quotient;
     } else {
-      decimals = split.remainder * zqm_powers_of_ten[zq_decimals - fraction_digits];
+      decimals = split.remainder * zqm_powers_of_ten[static_cast<size_t>(zq_decimals - fraction_digits)];
     }
   }
   if (whole >= zq_digits_integer_limit) return false;

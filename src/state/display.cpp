@@ -151,7 +151,7 @@ int32_t zq_bcd_normalize(zq_bcd &out, const zq_bcd &digits, int32_t q) {
   if (lz == zq_bcd_digits) {
     return 0;
   }
-  std::memcpy(out, &digits[lz], zq_bcd_digits - lz);
+  std::memcpy(out, &digits[lz], static_cast<size_t>(zq_bcd_digits - lz));
   return q + (zq_bcd_digits - 1) - lz;
 }
 

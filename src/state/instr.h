@@ -46,7 +46,7 @@ constexpr uint32_t zq_instr_pack(const zq_instr& in) {
 constexpr zq_instr zq_instr_unpack(uint32_t word) {
   zq_instr in;
   const int32_t cmd = static_cast<int32_t>(word & zq_instr_cmd_mask);
-  in.cmd = (cmd & zq_instr_cmd_sign) ? cmd - 0x200 : cmd;  // sign-extend the 9 bits
+  in.cmd = (word & zq_instr_cmd_sign) ? cmd - 0x200 : cmd;  // sign-extend the 9 bits
   in.opt = static_cast<uint8_t>((word >> zq_instr_opt_shift) & zq_instr_opt_mask);
   in.add = static_cast<uint16_t>(word >> zq_instr_add_shift);
   return in;

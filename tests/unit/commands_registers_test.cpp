@@ -25,6 +25,8 @@ namespace {
 using namespace zq_test;
 
 constexpr zq_cell_index reg(int n) { return CELL_R00 + n; }
+// The same cell's place in the list cells() returns.
+constexpr size_t reg_at(int n) { return static_cast<size_t>(reg(n)); }
 
 // Each cell starts holding its own index.
 class CommandsRegisters : public FreshTest {
@@ -135,7 +137,7 @@ TEST_F(CommandsRegisters, BlocksStayInsideTheRegisterFile) {
     zq_reg_set(reg(999), 0x5a, REG_ALPHA);  // tags move with the values
     const Cells before = cells();
     Cells expected = before;
-    for (size_t i = 0; i < c.to.size(); ++i) expected[reg(c.to[i])] = before[reg(c.from[i])];
+    for (size_t i = 0; i < c.to.size(); ++i) expected[reg_at(c.to[i])] = before[reg_at(c.from[i])];
     EXPECT_EQ(output_of(c.handler), c.refused ? "DATA ERROR\n" : "") << c.x;
     EXPECT_EQ(cells(), expected) << c.x;
   }
@@ -159,7 +161,7 @@ TEST_F(CommandsRegisters, ClearXClearsTheFirstThenStepsFromTheNext) {
     SetUp();
     zq_reg_set_number(CELL_X, quiet_num(c.x));
     Cells expected = cells();
-    for (const int r : c.cleared) expected[reg(r)] = {zqm_k_0, REG_NUMBER};
+    for (const int r : c.cleared) expected[reg_at(r)] = {zqm_k_0, REG_NUMBER};
     EXPECT_EQ(output_of(zq_cmd_clrgx), c.refused ? "DATA ERROR\n" : "") << c.x;
     EXPECT_EQ(cells(), expected) << c.x;
   }

@@ -91,8 +91,8 @@ struct fixture {
   }
 };
 
-void put(bytes& image, size_t offset, uint64_t value, int width) {
-  for (int i = 0; i < width; ++i) image[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+void put(bytes& image, size_t offset, uint64_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) image[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 // The fixture's file, byte by byte from the layout table's offsets.
@@ -104,15 +104,16 @@ bytes expected_image(uint64_t mask) {
   put(image, 24, fixture::stat_base, 8);
   std::memcpy(&image[32], fixture::alpha, std::strlen(fixture::alpha));
   const auto stack = fixture::stack();
-  for (int i = 0; i < 5; ++i) {
+  for (size_t i = 0; i < stack.size(); ++i) {
     put(image, 56 + 9 * i, stack[i].first, 8);
     put(image, 64 + 9 * i, stack[i].second, 1);
   }
   put(image, 101, 1000, 8);
   if (mask == MEM_STATUS) return image;
   for (int n = 0; n < 1000; ++n) {
-    put(image, 109 + 8 * n, fixture::data_register(n).first, 8);
-    put(image, 8109 + n, fixture::data_register(n).second, 1);
+    const size_t at = static_cast<size_t>(n);
+    put(image, 109 + 8 * at, fixture::data_register(n).first, 8);
+    put(image, 8109 + at, fixture::data_register(n).second, 1);
   }
   put(image, 9109, fixture::final_end, 8);
   const auto program = fixture::program();
@@ -126,7 +127,8 @@ void set_fixture_state() {
   std::memset(zq_alpha, 0, sizeof zq_alpha);
   std::memcpy(zq_alpha, fixture::alpha, std::strlen(fixture::alpha));
   const auto stack = fixture::stack();
-  for (int i = 0; i < 5; ++i) zq_reg_set(CELL_L + i, stack[i].first, stack[i].second);
+  zq_cell_index cell = CELL_L;
+  for (const auto& [value, type] : stack) zq_reg_set(cell++, value, type);
   for (int n = 0; n < 1000; ++n) zq_reg_set(CELL_R00 + n, fixture::data_register(n).first, fixture::data_register(n).second);
   zq_clear_program_memory();
   const auto program = fixture::program();
@@ -343,7 +345,7 @@ TEST_F(FilesNames, NameFromAProgramStep) {
   // Without a name the step has one zero word; the next step is no name.
   zq_prog[30] = zq_instr_pack({wrts, OPT_STACK, CELL_X});
   zq_prog[31] = 0;
-  zq_prog[32] = text_cell("XYZ");
+  zq_prog[32] = static_cast<uint32_t>(text_cell("XYZ"));
   pc = 30;
   zq_file_name_from_program();
   EXPECT_STREQ(zq_text, "");
@@ -478,7 +480,7 @@ TEST_F(FilesRead, StatusFileRestoresOnlyTheStatus) {
   EXPECT_EQ(zq_stat_base, fixture::stat_base);
   EXPECT_STREQ(std::string(zq_alpha, sizeof zq_alpha).c_str(), fixture::alpha);
   const auto stack = fixture::stack();
-  for (int i = 0; i < 5; ++i) {
+  for (size_t i = 0; i < stack.size(); ++i) {
     EXPECT_EQ(zq_regs[CELL_L + i], stack[i].first) << i;
     EXPECT_EQ(zq_reg_types[CELL_L + i], stack[i].second) << i;
   }
@@ -491,11 +493,11 @@ TEST_F(FilesRead, StatusFileRestoresOnlyTheStatus) {
 TEST_F(FilesRead, RefusedFilesChangeNothing) {
   const bytes all = expected_image(MEM_ALL);
   const bytes status = expected_image(MEM_STATUS);
-  auto with = [](bytes image, size_t offset, uint64_t value, int width) {
+  auto with = [](bytes image, size_t offset, uint64_t value, size_t width) {
     put(image, offset, value, width);
     return image;
   };
-  auto cut = [](const bytes& image, size_t length) { return bytes(image.begin(), image.begin() + length); };
+  auto cut = [](const bytes& image, size_t length) { return bytes(image.data(), image.data() + length); };
   const std::string version_error = "File format version error. Expected 2, read ";
   const std::string damaged = " is damaged.\n";
   struct Case {

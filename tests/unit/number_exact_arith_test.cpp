@@ -123,12 +123,12 @@ zq_double_64 int_from_bcd(zq_double_64 x) {
   const int32_t sign = decDoubleToBCD(&d, &q, bcd);
   int n = 0;
   while (bcd[n] == 0) ++n;
-  std::memmove(bcd, bcd + n, zqm_coefficient_digits - n);
-  std::memset(bcd + zqm_coefficient_digits - n, 0, n);
+  std::memmove(bcd, bcd + n, static_cast<size_t>(zqm_coefficient_digits - n));
+  std::memset(bcd + zqm_coefficient_digits - n, 0, static_cast<size_t>(n));
   q -= n;
   if (q < -(zqm_coefficient_digits - 1)) return zqm_k_0;
   if (q >= 0) return x;
-  std::memset(bcd + zqm_coefficient_digits + q, 0, -q);
+  std::memset(bcd + zqm_coefficient_digits + q, 0, static_cast<size_t>(-q));
   decDouble r;
   decDoubleFromBCD(&r, q, bcd, sign);
   return zqm_zq_double_64_from_dec(r);

@@ -34,7 +34,8 @@ zq_double_64 library_value(const zqm_unpacked& parts) {
     rest /= 10;
   }
   decDouble d;
-  decDoubleFromBCD(&d, parts.exponent, bcd, parts.negative ? DECFLOAT_Sign : 0);
+  // The library takes the sign bit in a signed word.
+  decDoubleFromBCD(&d, parts.exponent, bcd, parts.negative ? static_cast<int32_t>(DECFLOAT_Sign) : 0);
   return zqm_zq_double_64_from_dec(d);
 }
 
@@ -70,6 +71,8 @@ TEST_F(NumberUnpack, RandomPartsPackAsTheLibraryEncodesThem) {
   }
 }
 
+uint64_t power_of_ten(int n) { return zqm_powers_of_ten[static_cast<size_t>(n)]; }
+
 TEST_F(NumberUnpack, DivisionByPowersOfTenIsExact) {
   std::mt19937_64 random(2106);
   constexpr uint64_t largest = (uint64_t{1} << 54) - 1;
@@ -77,22 +80,22 @@ TEST_F(NumberUnpack, DivisionByPowersOfTenIsExact) {
     const uint64_t x = random() % (largest + 1) >> (random() % 54);
     const int n = static_cast<int>(random() % zqm_power_count);
     const zqm_quotient q = zqm_divide_by_power_of_ten(x, n);
-    ASSERT_EQ(q.quotient, x / zqm_powers_of_ten[n]) << x << " / 10^" << n;
-    ASSERT_EQ(q.remainder, x % zqm_powers_of_ten[n]) << x << " % 10^" << n;
+    ASSERT_EQ(q.quotient, x / power_of_ten(n)) << x << " / 10^" << n;
+    ASSERT_EQ(q.remainder, x % power_of_ten(n)) << x << " % 10^" << n;
   }
   for (const uint64_t x : {uint64_t{0}, uint64_t{1}, zqm_coefficient_limit - 1, zqm_coefficient_limit, largest}) {
     for (int n = 0; n < zqm_power_count; ++n) {
       for (const uint64_t near : {x, x - (x > 0), x + (x < largest)}) {
-        EXPECT_EQ(zqm_divide_by_power_of_ten(near, n).quotient, near / zqm_powers_of_ten[n]) << near << " " << n;
+        EXPECT_EQ(zqm_divide_by_power_of_ten(near, n).quotient, near / power_of_ten(n)) << near << " " << n;
       }
     }
   }
   // Every multiple of a power and its neighbours.
   for (int n = 1; n < zqm_power_count; ++n) {
     for (uint64_t k = 1; k <= 1000; ++k) {
-      const uint64_t multiple = k * (largest / 1000 / zqm_powers_of_ten[n]) * zqm_powers_of_ten[n];
-      EXPECT_EQ(zqm_divide_by_power_of_ten(multiple - 1, n).quotient, (multiple - 1) / zqm_powers_of_ten[n]);
-      EXPECT_EQ(zqm_divide_by_power_of_ten(multiple, n).quotient, multiple / zqm_powers_of_ten[n]);
+      const uint64_t multiple = k * (largest / 1000 / power_of_ten(n)) * power_of_ten(n);
+      EXPECT_EQ(zqm_divide_by_power_of_ten(multiple - 1, n).quotient, (multiple - 1) / power_of_ten(n));
+      EXPECT_EQ(zqm_divide_by_power_of_ten(multiple, n).quotient, multiple / power_of_ten(n));
     }
   }
 }
