@@ -62,7 +62,9 @@ int64_t zq_alpha_find(const char* pattern, int64_t count) {
 }
 
 // Codes, positions and lengths: all between -128 and 127.
-void zq_set_x_int(int64_t n) { zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(static_cast<int32_t>(n))); }
+void zq_set_x_int(int64_t n) {
+  zq_reg_set_number(CELL_X, zqm_zq_double_64_from_int(static_cast<int32_t>(n)));
+}
 
 }  // namespace
 

@@ -44,7 +44,6 @@ void zq_to_upper(char* text) {
   for (; *text != '\0'; ++text) *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
 }
 
-
 // The day number of a date value. A value without a 32-bit form leaves its
 // invalid operation in the context, for the caller's next checked call.
 int64_t zq_day_number(zq_double_64 date) {
@@ -71,12 +70,14 @@ void zq_format_time_line(const std::tm& now, char (&out)[zq_time_line_size]) {
 void zq_format_clock_line(const std::tm& now, char (&out)[zq_clock_line_size]) {
   const bool twelve = zq_clock_mode & CLK_12H;
   const bool time_only = zq_clock_mode & CLK_TIME_ONLY;
-  const char* time_format = twelve ? (time_only ? "%I:%M:%S %p" : "%I:%M%p") : (time_only ? "%H:%M:%S" : "%H:%M");
+  const char* time_format =
+      twelve ? (time_only ? "%I:%M:%S %p" : "%I:%M%p") : (time_only ? "%H:%M:%S" : "%H:%M");
   // A strftime text that does not fit leaves its buffer undefined, so each
   // part is terminated by hand.
   const size_t length = std::strftime(out, sizeof out, time_format, &now);
   out[length] = '\0';
-  if (!time_only && std::strftime(out + length, sizeof out - length, zq_dmy() ? "  %d.%m" : "  %m/%d", &now) == 0) {
+  if (!time_only &&
+      std::strftime(out + length, sizeof out - length, zq_dmy() ? "  %d.%m" : "  %m/%d", &now) == 0) {
     out[length] = '\0';
   }
 }

@@ -56,12 +56,9 @@ zq_double_64 zq_in_hours(zq_fn_of_x_y f, zq_double_64 x, zq_double_64 y) {
 zq_double_64 zq_half_turn() {
   constexpr int32_t zq_grads_per_half_turn = 200;
   switch (zq_angle) {
-    case ANGLE_RAD:
-      return zqm_k_pi;
-    case ANGLE_GRAD:
-      return zqm_zq_double_64_from_int(zq_grads_per_half_turn);
-    default:
-      return zqm_k_180;
+    case ANGLE_RAD: return zqm_k_pi;
+    case ANGLE_GRAD: return zqm_zq_double_64_from_int(zq_grads_per_half_turn);
+    default: return zqm_k_180;
   }
 }
 
@@ -174,5 +171,9 @@ void zq_cmd_hms_minus() {
   zq_stack_two([](zq_double_64 x, zq_double_64 y) { return zq_in_hours(zq_y_minus_x, x, y); }, STORE_RAW);
 }
 
-void zq_cmd_d_to_r() { zq_stack_one([](zq_double_64 x) { return zq_in_degrees(zq_to_radians, x); }, STORE_RAW); }
-void zq_cmd_r_to_d() { zq_stack_one([](zq_double_64 x) { return zq_in_degrees(zq_from_radians, x); }, STORE_RAW); }
+void zq_cmd_d_to_r() {
+  zq_stack_one([](zq_double_64 x) { return zq_in_degrees(zq_to_radians, x); }, STORE_RAW);
+}
+void zq_cmd_r_to_d() {
+  zq_stack_one([](zq_double_64 x) { return zq_in_degrees(zq_from_radians, x); }, STORE_RAW);
+}

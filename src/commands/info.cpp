@@ -29,8 +29,9 @@ void zq_cmd_about() {
   puts("Welcome to ZQ17");
   printf("Version %s, for information about this release use the 'changes' command.\n", zq_version);
   printf("This calculator uses the decimal arithmetic library %s.\n", zqm_get_version());
-  puts("This experimental software is released for the sole purpose of testing and feedback "
-       "and without warranty of any kind.");
+  puts(
+      "This experimental software is released for the sole purpose of testing and feedback "
+      "and without warranty of any kind.");
   putchar('\n');
   zq_print_input_help();
 }
@@ -38,8 +39,9 @@ void zq_cmd_about() {
 void zq_cmd_changes() {
   printf("Version %s.\n\n", zq_version);
   puts("Updates in this release:\n");
-  puts("MOD updated to work with fractional inputs.\n"
-       "TRACE mode now indicated by prompt changing to \"TRACE>\".");
+  puts(
+      "MOD updated to work with fractional inputs.\n"
+      "TRACE mode now indicated by prompt changing to \"TRACE>\".");
 }
 
 void zq_cmd_usage() {

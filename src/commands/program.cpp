@@ -22,7 +22,6 @@ namespace {
 // Slots 1 to 63 of the return stack hold calls.
 constexpr int64_t zq_ret_max_depth = zq_ret_size - 1;
 
-
 // Whether the cached destination of the jump step at pc still holds the
 // label that the step names. Every search result passes; a cache left by
 // rearranged or damaged memory that names any other word is not trusted, so

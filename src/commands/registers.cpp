@@ -77,7 +77,9 @@ void zq_cmd_sto() {
   if (cell != zq_no_cell) zq_reg_copy(CELL_X, cell);
 }
 
-void zq_cmd_st_plus() { zq_store_arith([](zq_double_64 r, zq_double_64 x) { return zqm_add(x, r); }); }
+void zq_cmd_st_plus() {
+  zq_store_arith([](zq_double_64 r, zq_double_64 x) { return zqm_add(x, r); });
+}
 void zq_cmd_st_minus() { zq_store_arith(zqm_sub); }
 void zq_cmd_st_mul() { zq_store_arith(zqm_mul); }
 void zq_cmd_st_div() { zq_store_arith(zqm_div); }

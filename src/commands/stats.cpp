@@ -29,7 +29,6 @@ zq_cell_index zq_stat_block() {
 
 zq_double_64 zq_stat(zq_cell_index block, zq_stat_slot slot) { return zq_regs[block + slot]; }
 
-
 // LASTX := X, X := x_value, Y := y_value, all numbers; Z and T stay.
 void zq_store_x_y(zq_double_64 x_value, zq_double_64 y_value) {
   zq_reg_copy(CELL_X, CELL_L);

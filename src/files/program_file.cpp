@@ -251,8 +251,7 @@ int zq_map_utf8_char(unsigned char* byte) {
       zq_utf8.middle = value;
       zq_utf8.phase = UTF8_WANT_FINAL;
       return 0;
-    default:
-      break;
+    default: break;
   }
   zq_utf8.phase = UTF8_IDLE;
   for (const zq_symbol& symbol : zq_symbols) {

@@ -86,8 +86,9 @@ bool zq_make_temp_name() {
   const char* base = slash ? slash + 1 : zq_save.target;
   const size_t kept = std::min(std::strlen(base), size_t{NAME_MAX} - zq_temp_extra);
   if (kept == 0) return false;
-  const int written = std::snprintf(zq_save.temp, PATH_MAX, "%.*s.%.*s%s", static_cast<int>(base - zq_save.target),
-                                    zq_save.target, static_cast<int>(kept), base, zq_temp_suffix);
+  const int written =
+      std::snprintf(zq_save.temp, PATH_MAX, "%.*s.%.*s%s", static_cast<int>(base - zq_save.target),
+                    zq_save.target, static_cast<int>(kept), base, zq_temp_suffix);
   return written > 0 && written < PATH_MAX;
 }
 
@@ -114,7 +115,8 @@ int zq_open_temp(const char* name) {
   if (!exists && errno != ENOENT) return -1;
   // Only a regular file is replaced, and only one that a plain open could
   // write: a write-protected file stays protected.
-  if (exists && (!S_ISREG(old.st_mode) || faccessat(AT_FDCWD, zq_save.target, W_OK, AT_EACCESS) != 0)) return -1;
+  if (exists && (!S_ISREG(old.st_mode) || faccessat(AT_FDCWD, zq_save.target, W_OK, AT_EACCESS) != 0))
+    return -1;
   if (!zq_make_temp_name()) return -1;
   const int descriptor = mkostemp(zq_save.temp, O_CLOEXEC);
   if (descriptor < 0) {
@@ -125,9 +127,8 @@ int zq_open_temp(const char* name) {
   // The new file belongs to whoever owned the old one; where that cannot
   // be, the old file is written in place rather than taken from its owner.
   struct stat made;
-  if (exists && (fstat(descriptor, &made) != 0 ||
-                 ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
-                  fchown(descriptor, old.st_uid, old.st_gid) != 0))) {
+  if (exists && (fstat(descriptor, &made) != 0 || ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+                                                   fchown(descriptor, old.st_uid, old.st_gid) != 0))) {
     zq_drop_temp(descriptor);
     return -1;
   }
@@ -140,7 +141,9 @@ int zq_open_temp(const char* name) {
 void zq_sync_directory() {
   const char* slash = std::strrchr(zq_save.target, '/');
   char directory[PATH_MAX] = ".";
-  if (slash) std::snprintf(directory, sizeof directory, "%.*s", static_cast<int>(slash - zq_save.target + 1), zq_save.target);
+  if (slash)
+    std::snprintf(directory, sizeof directory, "%.*s", static_cast<int>(slash - zq_save.target + 1),
+                  zq_save.target);
   const int descriptor = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (descriptor < 0) return;
   fsync(descriptor);

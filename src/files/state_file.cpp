@@ -39,7 +39,7 @@ namespace {
 //
 // The offsets are those of a write-all file: an absent section takes no room.
 
-constexpr int zq_stack_cells = CELL_T - CELL_L + 1;  // LASTX, X, Y, Z, T
+constexpr int zq_stack_cells = CELL_T - CELL_L + 1;    // LASTX, X, Y, Z, T
 constexpr int64_t zq_stored_words = zq_prog_size - 1;  // word 0 holds no step
 
 // What a state file carries, on its way between the live state and bytes.
@@ -195,7 +195,8 @@ void zq_commit_state(const zq_state_record& record, uint64_t mask) {
     zq_flags = record.flags;
     zq_stat_base = record.stat_base;
     std::memcpy(zq_alpha, record.alpha, sizeof zq_alpha);
-    for (int i = 0; i < zq_stack_cells; ++i) zq_reg_set(CELL_L + i, record.stack_values[i], record.stack_tags[i]);
+    for (int i = 0; i < zq_stack_cells; ++i)
+      zq_reg_set(CELL_L + i, record.stack_values[i], record.stack_tags[i]);
     zq_size = record.size;
   }
   if (mask & MEM_DATA) {
@@ -237,12 +238,9 @@ uint64_t zq_read_header_field(FILE* file) {
 // Told by the stored mask, not by the one asked for.
 const char* zq_mask_mismatch_message(uint64_t stored) {
   switch (stored) {
-    case MEM_ALL:
-      return "Can't read status from write all file.";
-    case MEM_STATUS:
-      return "Can't read data/program registers from write status file.";
-    default:
-      return "Reading from unknown file type.";
+    case MEM_ALL: return "Can't read status from write all file.";
+    case MEM_STATUS: return "Can't read data/program registers from write status file.";
+    default: return "Reading from unknown file type.";
   }
 }
 

@@ -31,16 +31,8 @@
 
 const char* zq_get_command_type(int type) {
   static constexpr const char* names[] = {
-      "CMD_TYPE_KEYBD",
-      "CMD_TYPE_FN",
-      "CMD_TYPE_FNL1",
-      "CMD_TYPE_FNL2",
-      "CMD_TYPE_LBL",
-      "CMD_TYPE_GTO_XEQ",
-      "CMD_TYPE_PLS_STR",
-      "CMD_TYPE_LINE_NO",
-      "CMD_TYPE_ALPHA",
-      "CMD_TYPE_OPT_ALPHA",
+      "CMD_TYPE_KEYBD",   "CMD_TYPE_FN",      "CMD_TYPE_FNL1",    "CMD_TYPE_FNL2",  "CMD_TYPE_LBL",
+      "CMD_TYPE_GTO_XEQ", "CMD_TYPE_PLS_STR", "CMD_TYPE_LINE_NO", "CMD_TYPE_ALPHA", "CMD_TYPE_OPT_ALPHA",
   };
   constexpr int count = sizeof names / sizeof names[0];
   return type >= 0 && type < count ? names[type] : "zq_get_command_type unknown";
@@ -48,6 +40,9 @@ const char* zq_get_command_type(int type) {
 
 void zq_cmd_newline() {}
 
+// The two tables below are catalogues aligned by hand, which the formatter
+// would reflow.
+// clang-format off
 constexpr zq_command zq_commands[zq_command_count] = {
   // name     cmd_type            check_mask                                        programmable    handler
   /* 0 */
@@ -282,6 +277,7 @@ constexpr zq_alias zq_aliases[zq_alias_count] = {
   {"-rec",    "p-r"},   {"-deg",    "r-d"},   {"-pol",    "r-p"},
   {"x!=y?",   "x<>y?"}, {"x!=0?",   "x<>0?"}, {"pra",     "aview"},
 };
+// clang-format on
 
 namespace {
 
@@ -357,8 +353,7 @@ struct zq_name_index {
   std::array<uint16_t, 257> first{};  // entries[first[b], first[b + 1]) begin with byte b
 
   constexpr void finish() {
-    std::sort(entries.begin(), entries.end(),
-              [](const entry& a, const entry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(), [](const entry& a, const entry& b) { return a.name < b.name; });
     size_t e = 0;
     for (size_t b = 0; b < 256; ++b) {
       first[b] = static_cast<uint16_t>(e);
@@ -372,8 +367,8 @@ struct zq_name_index {
     const unsigned char b = static_cast<unsigned char>(name[0]);
     const auto begin = entries.begin() + first[b];
     const auto end = entries.begin() + first[b + 1];
-    const auto found = std::lower_bound(
-        begin, end, name, [](const entry& e, std::string_view key) { return e.name < key; });
+    const auto found =
+        std::lower_bound(begin, end, name, [](const entry& e, std::string_view key) { return e.name < key; });
     return found != end && found->name == name ? found->target : missing;
   }
 };
@@ -419,7 +414,7 @@ int zq_find_command(char* word, size_t size) {
 }
 
 int zq_is_ind(const char* word) {
-  const bool may_be_indirect = zq_parse_state == EX_IND_NUM || zq_parse_state == EX_IND_NUM_STK ||
-                               zq_parse_state == EX_IND_NUM_STR;
+  const bool may_be_indirect =
+      zq_parse_state == EX_IND_NUM || zq_parse_state == EX_IND_NUM_STK || zq_parse_state == EX_IND_NUM_STR;
   return may_be_indirect && std::strcmp(word, "ind") == 0 ? 1 : 0;
 }

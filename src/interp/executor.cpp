@@ -31,7 +31,9 @@ namespace {
 constexpr int64_t zq_last_word = zq_prog_size - 1;
 
 // A missing cell (after the index check) counts as not numeric, unread.
-bool zq_cell_numeric(zq_cell_index cell) { return cell != zq_no_cell && zq_tag_is_numeric(zq_reg_types[cell]); }
+bool zq_cell_numeric(zq_cell_index cell) {
+  return cell != zq_no_cell && zq_tag_is_numeric(zq_reg_types[cell]);
+}
 
 // The register operand, and with "ind" the register it points to.
 bool zq_reg_operand_numeric(const zq_command& row) {
@@ -129,12 +131,8 @@ void zq_execute_step() {
 
 void zq_execute() {
   switch (zq_mode) {
-    case MODE_RECORD:
-      zq_calc_load_program();
-      break;
-    case MODE_IMMEDIATE:
-      zq_execute_immediate();
-      break;
+    case MODE_RECORD: zq_calc_load_program(); break;
+    case MODE_IMMEDIATE: zq_execute_immediate(); break;
     case MODE_ERROR_STOP:
       // The command that arrives only ends the error stop: row 0 runs in its
       // place, without effect.
@@ -145,11 +143,8 @@ void zq_execute() {
       zq_xail = 0;
       zq_execute_immediate();
       break;
-    case MODE_RUN:
-      zq_execute_step();
-      break;
-    default:
-      break;
+    case MODE_RUN: zq_execute_step(); break;
+    default: break;
   }
 }
 
@@ -165,7 +160,8 @@ int zq_check_operands(uint8_t& found, uint8_t& expected) {
   };
   const uint8_t x_tag = zq_reg_types[CELL_X];
   if ((mask & CHK_X_NUMERIC) && !zq_tag_is_numeric(x_tag)) fail(x_tag, REG_NUMBER);
-  if ((mask & CHK_Y_NUMERIC) && !zq_tag_is_numeric(zq_reg_types[CELL_Y])) fail(zq_reg_types[CELL_Y], REG_NUMBER);
+  if ((mask & CHK_Y_NUMERIC) && !zq_tag_is_numeric(zq_reg_types[CELL_Y]))
+    fail(zq_reg_types[CELL_Y], REG_NUMBER);
   if ((mask & CHK_X_FLAGS) && !zq_tag_is_flags(x_tag)) fail(x_tag, REG_FLAGS);
   if ((mask & CHK_STAT_NUMERIC) && !zq_stat_regs_numeric()) fail(REG_ALPHA, REG_NUMBER);
   if ((mask & CHK_REG_NUMERIC) && !zq_reg_operand_numeric(row)) fail(REG_ALPHA, REG_NUMBER);
@@ -189,8 +185,7 @@ int zq_check_operands(uint8_t& found, uint8_t& expected) {
 
 void zq_show_type_error(uint8_t found, uint8_t expected) {
   char text[zq_message_size];
-  snprintf(text, sizeof text, "Expecting %s Found %s data.\n", zq_type_word(expected),
-           zq_type_word(found));
+  snprintf(text, sizeof text, "Expecting %s Found %s data.\n", zq_type_word(expected), zq_type_word(found));
   zq_show_message(MSG_TEXT, text, nullptr);
 }
 
@@ -204,8 +199,8 @@ void zq_trace_command() {
   if (cmd == zq_idx_nbr) {
     zqm_string_from_zq_double_64(line, sizeof line, zq_regs[CELL_LITERAL]);
   } else if (cmd == zq_idx_alpha || cmd == zq_idx_append) {
-    snprintf(line, sizeof line, "%s%.*s\"", cmd == zq_idx_alpha ? "\"" : ">\"",
-             zq_trace_alpha_chars, zq_text);
+    snprintf(line, sizeof line, "%s%.*s\"", cmd == zq_idx_alpha ? "\"" : ">\"", zq_trace_alpha_chars,
+             zq_text);
   } else {
     const uint8_t opt = zq_decoded.opt;
     zq_text_builder text(line);

@@ -44,10 +44,7 @@ int64_t zq_set_digits(int64_t n) {
 
 void zq_set_prompt() {
   const bool user = zq_flag_test(FLAG_USER);
-  const char* text = user && zq_trace ? "\nUSER:TRACE> "
-                     : zq_trace       ? "\nTRACE> "
-                     : user           ? "\nUSER> "
-                                      : "\n>";
+  const char* text = user && zq_trace ? "\nUSER:TRACE> " : zq_trace ? "\nTRACE> " : user ? "\nUSER> " : "\n>";
   // strncpy NUL-pads the rest, as the prompt buffer expects.
   std::strncpy(zq_prompt, text, sizeof zq_prompt - 1);
   zq_prompt[sizeof zq_prompt - 1] = '\0';

@@ -87,10 +87,11 @@ bool zq_index_labels() {
 }
 
 // The indexed entries of one key, in memory order.
-std::pair<const zq_label_entry*, const zq_label_entry*> zq_indexed(uint8_t kind, uint32_t program, uint64_t key) {
+std::pair<const zq_label_entry*, const zq_label_entry*> zq_indexed(uint8_t kind, uint32_t program,
+                                                                   uint64_t key) {
   const zq_label_entry probe{kind, program, key, 0};
-  const zq_label_entry* first = std::lower_bound(zq_label_index, zq_label_index + zq_label_index_count, probe,
-                                                 zq_entry_before);
+  const zq_label_entry* first =
+      std::lower_bound(zq_label_index, zq_label_index + zq_label_index_count, probe, zq_entry_before);
   const zq_label_entry* last = first;
   while (last != zq_label_index + zq_label_index_count && last->kind == kind && last->program == program &&
          last->key == key) {
@@ -104,8 +105,8 @@ std::pair<const zq_label_entry*, const zq_label_entry*> zq_indexed(uint8_t kind,
 int64_t zq_find_local_label(uint8_t kind, int64_t add) {
   if (zq_label_index_valid) {
     // The program of pc: the count of ENDs before it.
-    const uint32_t program =
-        static_cast<uint32_t>(std::lower_bound(zq_end_index, zq_end_index + zq_end_index_count, pc) - zq_end_index);
+    const uint32_t program = static_cast<uint32_t>(
+        std::lower_bound(zq_end_index, zq_end_index + zq_end_index_count, pc) - zq_end_index);
     const auto [first, last] = zq_indexed(kind, program, static_cast<uint64_t>(add));
     return first != last ? first->address : 0;
   }
@@ -143,9 +144,7 @@ int64_t zq_find_indirect_target(zq_cell_index cell) {
       if (zq_is_local_label_char(first) && second == 0) return zq_find_char_label(first);
       return zq_find_string_label(static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32));
     }
-    default:
-      zq_show_not_allowed_target();
-      return 0;
+    default: zq_show_not_allowed_target(); return 0;
   }
 }
 
@@ -193,7 +192,8 @@ int64_t zq_find_string_label(uint32_t word0, uint32_t word1) {
     if (first != last) return (last - 1)->address;
   } else {
     for (int64_t a = zq_chain_last(); a != 0; a = zq_chain_next(a)) {
-      if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1) return a;
+      if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1)
+        return a;
     }
   }
   char name[zq_step_name_size + 1];
@@ -211,7 +211,8 @@ int64_t zq_find_global_label(const char* name) {
 
 int64_t zq_find_numeric_label(int64_t n) {
   if (zq_final_end == 1) {
-    if (!zq_flag_test(FLAG_IGNORE_ERROR)) zq_show_message(MSG_TEXT, "No program resident in memory.", nullptr);
+    if (!zq_flag_test(FLAG_IGNORE_ERROR))
+      zq_show_message(MSG_TEXT, "No program resident in memory.", nullptr);
     zq_report_error(ERR_NONEXISTENT);
     return 1;
   }
@@ -242,7 +243,8 @@ int64_t zq_find_branch_target() {
     if (opt & OPT_STR) {
       // A step of a running program keeps its name after dest_adr; a typed
       // command, or one of an xail line, has it in zq_text.
-      if (zq_mode == MODE_RUN && !zq_xail) return zq_find_string_label(zq_prog_word(pc + 2), zq_prog_word(pc + 3));
+      if (zq_mode == MODE_RUN && !zq_xail)
+        return zq_find_string_label(zq_prog_word(pc + 2), zq_prog_word(pc + 3));
       return zq_find_global_label(zq_text);
     }
     if (opt & OPT_NUM) return zq_find_numeric_label(add);

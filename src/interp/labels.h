@@ -21,7 +21,6 @@ extern uint8_t zq_xeq_push;
 // and rebuilds the catalogue.
 void zq_link_labels();
 
-
 // The searches give the address of the lbl step, 0 when it is not found
 // (after their message), 1 on empty memory.
 // A global label along the chain: the last one in memory wins.

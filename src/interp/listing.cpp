@@ -84,7 +84,8 @@ void zq_put_step(zq_text_builder& text, int64_t address, int mode) {
 void zq_print_program_line(int64_t line, int64_t address, int mode, FILE* file) {
   char buffer[zq_listing_line_size];
   zq_text_builder text(buffer);
-  if (line >= 0 && !zq_flag_test(FLAG_NO_LINE_NUMBERS)) text.append_format("%.2lld ", static_cast<long long>(line));
+  if (line >= 0 && !zq_flag_test(FLAG_NO_LINE_NUMBERS))
+    text.append_format("%.2lld ", static_cast<long long>(line));
   zq_put_step(text, zq_listed_address(address), mode);
   if (file != nullptr) {
     fprintf(file, "%s\n", text.c_str());

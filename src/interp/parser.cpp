@@ -88,13 +88,12 @@ int zq_parse_refuse() {
 }
 
 bool zq_state_takes_names(uint32_t state) {
-  return state == EX_STR || state == EX_NUM_STR || state == EX_IND_NUM_STR ||
-         state == EX_STR_TERM;
+  return state == EX_STR || state == EX_NUM_STR || state == EX_IND_NUM_STR || state == EX_STR_TERM;
 }
 
 bool zq_state_refuses_text(uint32_t state) {
-  return state == EX_ERR || state == EX_NUM_STK || state == EX_IND_NUM ||
-         state == EX_IND_NUM_STK || state == EX_NUM_TERM;
+  return state == EX_ERR || state == EX_NUM_STK || state == EX_IND_NUM || state == EX_IND_NUM_STK ||
+         state == EX_NUM_TERM;
 }
 
 // A number word as the operand of a waiting command: its integer part cut to
@@ -183,8 +182,7 @@ int zq_parse_classified(char* word, size_t size, int64_t row) {
       return 1;
     case zq_word_class::ind:
       zq_decoded.opt |= OPT_IND;
-      zq_parse_state =
-          zq_arg_kind < zq_command_type_count ? zq_expect_after_ind[zq_arg_kind] : EX_CMD_NUM;
+      zq_parse_state = zq_arg_kind < zq_command_type_count ? zq_expect_after_ind[zq_arg_kind] : EX_CMD_NUM;
       return 1;
     case zq_word_class::stack_letter:
       zq_decoded.opt |= OPT_STACK;
@@ -194,8 +192,7 @@ int zq_parse_classified(char* word, size_t size, int64_t row) {
     case zq_word_class::stack_st:
       // "sto st x" is "sto x".
       return 1;
-    case zq_word_class::text:
-      break;
+    case zq_word_class::text: break;
   }
   return zq_parse_text();
 }
@@ -293,8 +290,7 @@ int zq_is_number(char* word) {
     }
   }
   for (const char* c = word; *c != '\0'; ++c) {
-    if (!isdigit(static_cast<unsigned char>(*c)) && *c != '.' && *c != '-' && *c != '+' &&
-        *c != 'e') {
+    if (!isdigit(static_cast<unsigned char>(*c)) && *c != '.' && *c != '-' && *c != '+' && *c != 'e') {
       return 0;
     }
   }

@@ -22,9 +22,7 @@ constexpr int zq_final_end_link = 1;  // the link of a final END with no chain b
 // layout.
 constexpr uint8_t zq_no_layout = 0xff;
 
-uint32_t zq_word_at(int64_t address) {
-  return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0;
-}
+uint32_t zq_word_at(int64_t address) { return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0; }
 
 // The cmd_type of a row, or -1 for a cmd that names no row (damaged memory).
 int zq_row_type(int32_t cmd) { return zq_row_exists(cmd) ? zq_commands[cmd].cmd_type : -1; }
@@ -34,22 +32,16 @@ int zq_row_type(int32_t cmd) { return zq_row_exists(cmd) ? zq_commands[cmd].cmd_
 int64_t zq_step_words(const zq_instr& in) {
   const bool named = in.opt & OPT_STR;
   switch (zq_row_type(in.cmd)) {
-    case CMD_TYPE_FN:
-      return in.cmd == zq_idx_nbr ? 3 : 1;
+    case CMD_TYPE_FN: return in.cmd == zq_idx_nbr ? 3 : 1;
     case CMD_TYPE_FNL1:
-    case CMD_TYPE_FNL2:
-      return 1;
-    case CMD_TYPE_ALPHA:
-      return 5;
-    case CMD_TYPE_GTO_XEQ:
-      return named ? 4 : 2;
+    case CMD_TYPE_FNL2: return 1;
+    case CMD_TYPE_ALPHA: return 5;
+    case CMD_TYPE_GTO_XEQ: return named ? 4 : 2;
     case CMD_TYPE_LBL:
       if (named) return 3;
       return (in.opt & (OPT_NUM | OPT_CHAR)) ? 1 : 2;
-    case CMD_TYPE_PLS_STR:
-      return named ? 3 : 2;
-    default:
-      return 0;
+    case CMD_TYPE_PLS_STR: return named ? 3 : 2;
+    default: return 0;
   }
 }
 
@@ -72,7 +64,8 @@ using zq_length_table = std::array<uint8_t, (zq_instr_cmd_mask + 1) << 2>;
     for (const int opt : {0, int{OPT_NUM}, int{OPT_STR}, OPT_STR | OPT_NUM}) {
       const zq_instr in{cmd, static_cast<uint8_t>(opt), 0};
       const int64_t length = cmd == zq_idx_end ? 0 : zq_step_words(in);
-      if (cmd == zq_idx_end || length > 0) words[zq_length_key(zq_instr_pack(in))] = static_cast<uint8_t>(length);
+      if (cmd == zq_idx_end || length > 0)
+        words[zq_length_key(zq_instr_pack(in))] = static_cast<uint8_t>(length);
     }
   }
   return words;
@@ -141,7 +134,7 @@ void zq_step_text(int64_t address, char (&text)[zq_step_text_size + 1]) {
 
 zq_double_64 zq_step_number(int64_t address) {
   return static_cast<zq_double_64>(zq_word_at(address)) |
-         static_cast<zq_double_64>(zq_word_at(address + 1)) << 32;
+         (static_cast<zq_double_64>(zq_word_at(address + 1)) << 32);
 }
 
 void zq_clear_program_memory() {
@@ -178,9 +171,7 @@ void zq_calc_load_program() {
           zq_prog[pc + 2] = static_cast<uint32_t>(value >> 32);
         }
         break;
-      case CMD_TYPE_ALPHA:
-        zq_store_bytes(pc + 1, zq_text, zq_step_text_size);
-        break;
+      case CMD_TYPE_ALPHA: zq_store_bytes(pc + 1, zq_text, zq_step_text_size); break;
       case CMD_TYPE_LBL:
       case CMD_TYPE_PLS_STR:
         if (named) zq_store_bytes(pc + 1, zq_text, zq_step_name_size);
@@ -188,8 +179,7 @@ void zq_calc_load_program() {
       case CMD_TYPE_GTO_XEQ:
         if (named) zq_store_bytes(pc + 2, zq_text, zq_step_name_size);
         break;
-      default:
-        break;
+      default: break;
     }
     pc += length;
   }
@@ -203,8 +193,8 @@ int64_t zq_pc_inc(int64_t address) {
   const uint8_t words = zq_words_by_key[zq_length_key(word)];
   if (words != zq_no_layout) return words;
   const zq_instr in = zq_instr_unpack(word);
-  std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n", zq_get_command_type(zq_row_type(in.cmd)),
-              static_cast<int>(address));
+  std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n",
+              zq_get_command_type(zq_row_type(in.cmd)), static_cast<int>(address));
   // A step of unknown length ends a run, through the handler of stop; the
   // caller moves on by one word.
   zq_cmd_stop();

@@ -7,52 +7,51 @@
 
 namespace {
 
-using zqm_dec_binary = decDouble *(*)(decDouble *, const decDouble *, const decDouble *,
-                                      decContext *);
-using zqm_dn_unary = decNumber *(*)(decNumber *, const decNumber *, decContext *);
+using zqm_dec_binary = decDouble* (*)(decDouble*, const decDouble*, const decDouble*, decContext*);
+using zqm_dn_unary = decNumber* (*)(decNumber*, const decNumber*, decContext*);
 
 zq_double_64 zqm_apply(zqm_dec_binary op, zq_double_64 a, zq_double_64 b) {
-    const decDouble da = zqm_dec_from_zq_double_64(a);
-    const decDouble db = zqm_dec_from_zq_double_64(b);
-    decDouble r;
-    op(&r, &da, &db, &zqm_ctx);
-    zqm_check_status();
-    return zqm_zq_double_64_from_dec(r);
+  const decDouble da = zqm_dec_from_zq_double_64(a);
+  const decDouble db = zqm_dec_from_zq_double_64(b);
+  decDouble r;
+  op(&r, &da, &db, &zqm_ctx);
+  zqm_check_status();
+  return zqm_zq_double_64_from_dec(r);
 }
 
 decNumber zqm_widen(zq_double_64 x) {
-    decimal64 d;
-    static_assert(sizeof d == sizeof x);
-    memcpy(&d, &x, sizeof d);
-    decNumber n;
-    decimal64ToNumber(&d, &n);
-    return n;
+  decimal64 d;
+  static_assert(sizeof d == sizeof x);
+  memcpy(&d, &x, sizeof d);
+  decNumber n;
+  decimal64ToNumber(&d, &n);
+  return n;
 }
 
 // Narrowing rounds to 16 digits; its conditions stay in the status.
-zq_double_64 zqm_narrow(const decNumber &n) {
-    decimal64 d;
-    decimal64FromNumber(&d, &n, &zqm_ctx);
-    zq_double_64 x;
-    memcpy(&x, &d, sizeof x);
-    return x;
+zq_double_64 zqm_narrow(const decNumber& n) {
+  decimal64 d;
+  decimal64FromNumber(&d, &n, &zqm_ctx);
+  zq_double_64 x;
+  memcpy(&x, &d, sizeof x);
+  return x;
 }
 
 // One decNumber function on x, without the status check.
 zq_double_64 zqm_unary_unchecked(zqm_dn_unary fn, zq_double_64 x) {
-    const decNumber n = zqm_widen(x);
-    decNumber r;
-    fn(&r, &n, &zqm_ctx);
-    return zqm_narrow(r);
+  const decNumber n = zqm_widen(x);
+  decNumber r;
+  fn(&r, &n, &zqm_ctx);
+  return zqm_narrow(r);
 }
 
 zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
-    const zq_double_64 r = zqm_unary_unchecked(fn, x);
-    zqm_check_status();
-    return r;
+  const zq_double_64 r = zqm_unary_unchecked(fn, x);
+  zqm_check_status();
+  return r;
 }
 
-} // namespace
+}  // namespace
 
 // Sums and products of finite operands are computed on the coefficients as
 // integers where that is quick and gives the library's result bit for bit:
@@ -65,10 +64,10 @@ namespace {
 
 constexpr int zqm_wide_digits = 38;  // 10^38 is the largest power below 2^128
 constexpr std::array<zqm_wide, zqm_wide_digits + 1> zqm_wide_powers = [] {
-    std::array<zqm_wide, zqm_wide_digits + 1> powers{};
-    powers[0] = 1;
-    for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
-    return powers;
+  std::array<zqm_wide, zqm_wide_digits + 1> powers{};
+  powers[0] = 1;
+  for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
 }();
 // The rounding below divides by 10^(digits - 16) in 64 bits: up to 35 digits.
 constexpr int zqm_most_exact_digits = 35;
@@ -82,99 +81,100 @@ constexpr int32_t zqm_normal_exponent_min = -383;
 // From the binary length: (bits * 1233) >> 12 is log10(2^bits) rounded
 // down, at most one below the decimal length.
 int zqm_digit_count(zqm_wide n) {
-    const uint64_t high = static_cast<uint64_t>(n >> 64);
-    const int bits = high != 0 ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(static_cast<uint64_t>(n) | 1);
-    const int estimate = (bits * 1233) >> 12;
-    return estimate + (n >= zqm_wide_powers[static_cast<size_t>(estimate)]);
+  const uint64_t high = static_cast<uint64_t>(n >> 64);
+  const int bits =
+      high != 0 ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(static_cast<uint64_t>(n) | 1);
+  const int estimate = (bits * 1233) >> 12;
+  return estimate + (n >= zqm_wide_powers[static_cast<size_t>(estimate)]);
 }
 
 // The same for a coefficient (below 10^16).
 int zqm_digit_count(uint64_t n) {
-    const int estimate = ((64 - __builtin_clzll(n | 1)) * 1233) >> 12;
-    return estimate + (n >= zqm_powers_of_ten[static_cast<size_t>(estimate)]);
+  const int estimate = ((64 - __builtin_clzll(n | 1)) * 1233) >> 12;
+  return estimate + (n >= zqm_powers_of_ten[static_cast<size_t>(estimate)]);
 }
 
 // The exact result negative/magnitude x 10^exponent, rounded as the library
 // rounds a result of the normal range; false when it would lie outside.
-bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_64 &result) {
-    if (exponent < zqm_exponent_min) return false;
-    uint64_t coefficient = static_cast<uint64_t>(magnitude);
-    bool inexact = false;
-    if (magnitude >= zqm_coefficient_limit) {
-        const int digits = zqm_digit_count(magnitude);
-        if (digits > zqm_most_exact_digits) return false;
-        const int drop = digits - zqm_coefficient_digits;
-        const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[static_cast<size_t>(drop)]);
-        // A quotient of 64 bits by 64 bits where the magnitude allows it.
-        const uint64_t low = static_cast<uint64_t>(magnitude);
-        coefficient = magnitude >> 64 == 0 ? low / unit : static_cast<uint64_t>(magnitude / unit);
-        const uint64_t rest = low - coefficient * unit;
-        const uint64_t half = unit / 2;
-        if (rest > half || (rest == half && (coefficient & 1))) ++coefficient;
-        inexact = rest != 0;
-        exponent += drop;
-        // A carry out of the 16 digits: 10^16 is 10^15 one place up.
-        if (coefficient == zqm_coefficient_limit) {
-            coefficient /= 10;
-            ++exponent;
-        }
+bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_64& result) {
+  if (exponent < zqm_exponent_min) return false;
+  uint64_t coefficient = static_cast<uint64_t>(magnitude);
+  bool inexact = false;
+  if (magnitude >= zqm_coefficient_limit) {
+    const int digits = zqm_digit_count(magnitude);
+    if (digits > zqm_most_exact_digits) return false;
+    const int drop = digits - zqm_coefficient_digits;
+    const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[static_cast<size_t>(drop)]);
+    // A quotient of 64 bits by 64 bits where the magnitude allows it.
+    const uint64_t low = static_cast<uint64_t>(magnitude);
+    coefficient = magnitude >> 64 == 0 ? low / unit : static_cast<uint64_t>(magnitude / unit);
+    const uint64_t rest = low - coefficient * unit;
+    const uint64_t half = unit / 2;
+    if (rest > half || (rest == half && (coefficient & 1))) ++coefficient;
+    inexact = rest != 0;
+    exponent += drop;
+    // A carry out of the 16 digits: 10^16 is 10^15 one place up.
+    if (coefficient == zqm_coefficient_limit) {
+      coefficient /= 10;
+      ++exponent;
     }
-    if (exponent < zqm_normal_exponent_min || exponent > zqm_exponent_max) return false;
-    result = zqm_pack_inline({negative, coefficient, exponent});
-    if (inexact) decContextSetStatus(&zqm_ctx, DEC_Inexact);
-    return true;
+  }
+  if (exponent < zqm_normal_exponent_min || exponent > zqm_exponent_max) return false;
+  result = zqm_pack_inline({negative, coefficient, exponent});
+  if (inexact) decContextSetStatus(&zqm_ctx, DEC_Inexact);
+  return true;
 }
 
-bool zqm_exact_sum(zq_double_64 a, zq_double_64 b, bool negate_b, zq_double_64 &result) {
-    zqm_unpacked x;
-    zqm_unpacked y;
-    if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
-    y.negative = y.negative != negate_b;
-    const zqm_unpacked &high = x.exponent >= y.exponent ? x : y;
-    const zqm_unpacked &low = x.exponent >= y.exponent ? y : x;
-    const int32_t alignment = high.exponent - low.exponent;
-    if (alignment > zqm_most_alignment) return false;
-    const zqm_wide aligned = zqm_wide{high.coefficient} * zqm_wide_powers[static_cast<size_t>(alignment)];
-    const zqm_wide other = low.coefficient;
-    if (high.negative == low.negative) return zqm_rounded(high.negative, aligned + other, low.exponent, result);
-    if (aligned > other) return zqm_rounded(high.negative, aligned - other, low.exponent, result);
-    if (other > aligned) return zqm_rounded(low.negative, other - aligned, low.exponent, result);
-    return false;
+bool zqm_exact_sum(zq_double_64 a, zq_double_64 b, bool negate_b, zq_double_64& result) {
+  zqm_unpacked x;
+  zqm_unpacked y;
+  if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
+  y.negative = y.negative != negate_b;
+  const zqm_unpacked& high = x.exponent >= y.exponent ? x : y;
+  const zqm_unpacked& low = x.exponent >= y.exponent ? y : x;
+  const int32_t alignment = high.exponent - low.exponent;
+  if (alignment > zqm_most_alignment) return false;
+  const zqm_wide aligned = zqm_wide{high.coefficient} * zqm_wide_powers[static_cast<size_t>(alignment)];
+  const zqm_wide other = low.coefficient;
+  if (high.negative == low.negative) return zqm_rounded(high.negative, aligned + other, low.exponent, result);
+  if (aligned > other) return zqm_rounded(high.negative, aligned - other, low.exponent, result);
+  if (other > aligned) return zqm_rounded(low.negative, other - aligned, low.exponent, result);
+  return false;
 }
 
-bool zqm_exact_product(zq_double_64 a, zq_double_64 b, zq_double_64 &result) {
-    zqm_unpacked x;
-    zqm_unpacked y;
-    if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
-    return zqm_rounded(x.negative != y.negative, zqm_wide{x.coefficient} * y.coefficient,
-                       x.exponent + y.exponent, result);
+bool zqm_exact_product(zq_double_64 a, zq_double_64 b, zq_double_64& result) {
+  zqm_unpacked x;
+  zqm_unpacked y;
+  if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
+  return zqm_rounded(x.negative != y.negative, zqm_wide{x.coefficient} * y.coefficient,
+                     x.exponent + y.exponent, result);
 }
 
 // The status the library would have left, mapped as after its call.
 zq_double_64 zqm_checked(zq_double_64 result) {
-    zqm_check_status();
-    return result;
+  zqm_check_status();
+  return result;
 }
 
-} // namespace
+}  // namespace
 
 zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleAdd, a, b); }
 zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleSubtract, a, b); }
 zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleMultiply, a, b); }
 
 zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b) {
-    zq_double_64 r;
-    return zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_library_add(a, b);
+  zq_double_64 r;
+  return zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_library_add(a, b);
 }
 
 zq_double_64 zqm_sub(zq_double_64 a, zq_double_64 b) {
-    zq_double_64 r;
-    return zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_library_sub(a, b);
+  zq_double_64 r;
+  return zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_library_sub(a, b);
 }
 
 zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b) {
-    zq_double_64 r;
-    return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_library_mul(a, b);
+  zq_double_64 r;
+  return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_library_mul(a, b);
 }
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleDivide, a, b); }
 
@@ -190,62 +190,60 @@ namespace {
 // exponent has at most 9 digits; beyond, it answers NaN. Such a power is
 // the power of the magnitude, negated for an odd exponent. Returns whether
 // the exponent is of that kind, with its parity.
-bool zqm_long_integral_exponent(const decNumber &base, const decNumber &e, bool &odd) {
-    if (!decNumberIsNegative(&base) || decNumberIsZero(&base) || decNumberIsSpecial(&base) ||
-        decNumberIsSpecial(&e) || e.digits + e.exponent <= 9)
-        return false;
-    decContext work = zqm_ctx;
-    decNumber whole;
-    decNumberToIntegralValue(&whole, &e, &work);
-    decNumber difference;
-    decNumberSubtract(&difference, &whole, &e, &work);
-    if (!decNumberIsZero(&difference)) return false;
-    // A positive exponent of the coefficient makes it a multiple of ten.
-    odd = whole.exponent == 0 && (whole.lsu[0] & 1);
-    return true;
+bool zqm_long_integral_exponent(const decNumber& base, const decNumber& e, bool& odd) {
+  if (!decNumberIsNegative(&base) || decNumberIsZero(&base) || decNumberIsSpecial(&base) ||
+      decNumberIsSpecial(&e) || e.digits + e.exponent <= 9)
+    return false;
+  decContext work = zqm_ctx;
+  decNumber whole;
+  decNumberToIntegralValue(&whole, &e, &work);
+  decNumber difference;
+  decNumberSubtract(&difference, &whole, &e, &work);
+  if (!decNumberIsZero(&difference)) return false;
+  // A positive exponent of the coefficient makes it a multiple of ten.
+  odd = whole.exponent == 0 && (whole.lsu[0] & 1);
+  return true;
 }
 
 }  // namespace
 
 zq_double_64 zqm_pow(zq_double_64 base, zq_double_64 exponent) {
-    decNumber b = zqm_widen(base);
-    const decNumber e = zqm_widen(exponent);
-    bool odd = false;
-    const bool by_magnitude = zqm_long_integral_exponent(b, e, odd);
-    if (by_magnitude) b.bits &= static_cast<uint8_t>(~DECNEG);
-    // For integer exponents the library clamps in its wider working
-    // precision, so exact results near the top of the range (1E+184 squared
-    // is 1E+368) would get a padded coefficient and DEC_Clamped. Powering
-    // unclamped leaves the clamp to the narrowing, which does it as decimal64
-    // requires.
-    decContext unclamped = zqm_ctx;
-    unclamped.clamp = 0;
-    decNumber r;
-    decNumberPower(&r, &b, &e, &unclamped);
-    if (by_magnitude && odd) r.bits ^= DECNEG;
-    decContextSetStatus(&zqm_ctx, unclamped.status);
-    const zq_double_64 result = zqm_narrow(r);
-    zqm_check_status();
-    return result;
+  decNumber b = zqm_widen(base);
+  const decNumber e = zqm_widen(exponent);
+  bool odd = false;
+  const bool by_magnitude = zqm_long_integral_exponent(b, e, odd);
+  if (by_magnitude) b.bits &= static_cast<uint8_t>(~DECNEG);
+  // For integer exponents the library clamps in its wider working
+  // precision, so exact results near the top of the range (1E+184 squared
+  // is 1E+368) would get a padded coefficient and DEC_Clamped. Powering
+  // unclamped leaves the clamp to the narrowing, which does it as decimal64
+  // requires.
+  decContext unclamped = zqm_ctx;
+  unclamped.clamp = 0;
+  decNumber r;
+  decNumberPower(&r, &b, &e, &unclamped);
+  if (by_magnitude && odd) r.bits ^= DECNEG;
+  decContextSetStatus(&zqm_ctx, unclamped.status);
+  const zq_double_64 result = zqm_narrow(r);
+  zqm_check_status();
+  return result;
 }
 
 // 1 + x is rounded to 16 digits first, so tiny x give ln 1 = 0.
 zq_double_64 zqm_ln1px(zq_double_64 x) { return zqm_ln(zqm_add(x, zqm_k_1)); }
 
 // The subtraction's check maps the conditions of the exponential as well.
-zq_double_64 zqm_expm1(zq_double_64 x) {
-    return zqm_sub(zqm_unary_unchecked(decNumberExp, x), zqm_k_1);
-}
+zq_double_64 zqm_expm1(zq_double_64 x) { return zqm_sub(zqm_unary_unchecked(decNumberExp, x), zqm_k_1); }
 
 int64_t zqm_compare(zq_double_64 a, zq_double_64 b, zq_relation relation) {
-    const decDouble da = zqm_dec_from_zq_double_64(a);
-    const decDouble db = zqm_dec_from_zq_double_64(b);
-    decDouble r;
-    decDoubleCompare(&r, &da, &db, &zqm_ctx);
-    // A NaN result gives 0 here, so a comparison with a NaN counts as equal.
-    const int64_t c = decDoubleToInt32(&r, &zqm_ctx, DEC_ROUND_DOWN);
-    zqm_check_status();
-    switch (relation) {
+  const decDouble da = zqm_dec_from_zq_double_64(a);
+  const decDouble db = zqm_dec_from_zq_double_64(b);
+  decDouble r;
+  decDoubleCompare(&r, &da, &db, &zqm_ctx);
+  // A NaN result gives 0 here, so a comparison with a NaN counts as equal.
+  const int64_t c = decDoubleToInt32(&r, &zqm_ctx, DEC_ROUND_DOWN);
+  zqm_check_status();
+  switch (relation) {
     case CMP_EQ: return c == 0;
     case CMP_GT: return c == 1;
     case CMP_LT: return c == -1;
@@ -253,19 +251,19 @@ int64_t zqm_compare(zq_double_64 a, zq_double_64 b, zq_relation relation) {
     case CMP_LE: return c != 1;
     case CMP_NE: return c != 0;
     default: return 0;
-    }
+  }
 }
 
 zq_double_64 zqm_sign(zq_double_64 x) {
-    const decDouble d = zqm_dec_from_zq_double_64(x);
-    const bool negative = decDoubleIsSigned(&d);
-    zqm_check_status();
-    return negative ? zqm_k_minus_1 : zqm_k_1;
+  const decDouble d = zqm_dec_from_zq_double_64(x);
+  const bool negative = decDoubleIsSigned(&d);
+  zqm_check_status();
+  return negative ? zqm_k_minus_1 : zqm_k_1;
 }
 
 int64_t zqm_is_finite(zq_double_64 x) {
-    const decDouble d = zqm_dec_from_zq_double_64(x);
-    return decDoubleIsFinite(&d) ? 1 : 0;
+  const decDouble d = zqm_dec_from_zq_double_64(x);
+  return decDoubleIsFinite(&d) ? 1 : 0;
 }
 
 // Truncation on the 16 coefficient digits, so the integer part keeps 16
@@ -273,63 +271,63 @@ int64_t zqm_is_finite(zq_double_64 x) {
 // taken with its leading zeros moved to its end (the exponent moving down
 // with them), then the digits below the point are cleared.
 zq_double_64 zqm_int(zq_double_64 x) {
-    zqm_unpacked parts;
-    // Infinities and NaNs have no digits to truncate: they stay as they are.
-    if (!zqm_unpack_inline(x, parts)) {
-        zqm_check_status();
-        return x;
-    }
-    if (parts.coefficient == 0) return zqm_k_0;
-    const int leading_zeros = zqm_coefficient_digits - zqm_digit_count(parts.coefficient);
-    const int32_t exponent = parts.exponent - leading_zeros;
-    zq_double_64 result;
-    if (exponent < -(zqm_coefficient_digits - 1)) {
-        result = zqm_k_0; // magnitude below 1, also for negative x
-    } else if (exponent >= 0) {
-        result = x; // at least 10^15: already an integer
-    } else {
-        // Only digits of the coefficient itself can lie below the point.
-        uint64_t whole = parts.coefficient;
-        if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
-        const uint64_t aligned = whole * zqm_powers_of_ten[static_cast<size_t>(leading_zeros)];
-        result = zqm_pack_inline({parts.negative, aligned, exponent});
-    }
+  zqm_unpacked parts;
+  // Infinities and NaNs have no digits to truncate: they stay as they are.
+  if (!zqm_unpack_inline(x, parts)) {
     zqm_check_status();
-    return result;
+    return x;
+  }
+  if (parts.coefficient == 0) return zqm_k_0;
+  const int leading_zeros = zqm_coefficient_digits - zqm_digit_count(parts.coefficient);
+  const int32_t exponent = parts.exponent - leading_zeros;
+  zq_double_64 result;
+  if (exponent < -(zqm_coefficient_digits - 1)) {
+    result = zqm_k_0;  // magnitude below 1, also for negative x
+  } else if (exponent >= 0) {
+    result = x;  // at least 10^15: already an integer
+  } else {
+    // Only digits of the coefficient itself can lie below the point.
+    uint64_t whole = parts.coefficient;
+    if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
+    const uint64_t aligned = whole * zqm_powers_of_ten[static_cast<size_t>(leading_zeros)];
+    result = zqm_pack_inline({parts.negative, aligned, exponent});
+  }
+  zqm_check_status();
+  return result;
 }
 
 zq_double_64 zqm_frc(zq_double_64 x) {
-    const decDouble d = zqm_dec_from_zq_double_64(x);
-    // Truncation needs DEC_ROUND_DOWN for one call; restoring the whole
-    // context also drops the conditions that call raised.
-    const decContext saved = zqm_ctx;
-    zqm_ctx.round = DEC_ROUND_DOWN;
-    decDouble t;
-    decDoubleToIntegralExact(&t, &d, &zqm_ctx);
-    zqm_ctx = saved;
-    decDouble r;
-    decDoubleSubtract(&r, &d, &t, &zqm_ctx);
-    zqm_check_status();
-    return zqm_zq_double_64_from_dec(r);
+  const decDouble d = zqm_dec_from_zq_double_64(x);
+  // Truncation needs DEC_ROUND_DOWN for one call; restoring the whole
+  // context also drops the conditions that call raised.
+  const decContext saved = zqm_ctx;
+  zqm_ctx.round = DEC_ROUND_DOWN;
+  decDouble t;
+  decDoubleToIntegralExact(&t, &d, &zqm_ctx);
+  zqm_ctx = saved;
+  decDouble r;
+  decDoubleSubtract(&r, &d, &t, &zqm_ctx);
+  zqm_check_status();
+  return zqm_zq_double_64_from_dec(r);
 }
 
 zq_double_64 zqm_fact(zq_double_64 x) {
-    // 204! is the largest factorial in range; above it the product is
-    // +Infinity, and stopping at once bounds the loop (from 10^16 on v - 1
-    // rounds back to v and the loop would never end).
-    constexpr int32_t zqm_fact_max = 204;
-    zq_double_64 r = zqm_k_1;
-    zq_double_64 v = zqm_int(x);
-    if (zqm_compare(v, zqm_zq_double_64_from_int(zqm_fact_max), CMP_GT)) {
-        decDouble inf;
-        decDoubleFromString(&inf, "Infinity", &zqm_ctx);
-        zqm_set_error(ERR_OUT_OF_RANGE);
-        return zqm_zq_double_64_from_dec(inf);
-    }
-    while (zqm_compare(v, zqm_k_1, CMP_GT)) {
-        r = zqm_mul(v, r);
-        v = zqm_sub(v, zqm_k_1);
-    }
-    zqm_check_status();
-    return r;
+  // 204! is the largest factorial in range; above it the product is
+  // +Infinity, and stopping at once bounds the loop (from 10^16 on v - 1
+  // rounds back to v and the loop would never end).
+  constexpr int32_t zqm_fact_max = 204;
+  zq_double_64 r = zqm_k_1;
+  zq_double_64 v = zqm_int(x);
+  if (zqm_compare(v, zqm_zq_double_64_from_int(zqm_fact_max), CMP_GT)) {
+    decDouble inf;
+    decDoubleFromString(&inf, "Infinity", &zqm_ctx);
+    zqm_set_error(ERR_OUT_OF_RANGE);
+    return zqm_zq_double_64_from_dec(inf);
+  }
+  while (zqm_compare(v, zqm_k_1, CMP_GT)) {
+    r = zqm_mul(v, r);
+    v = zqm_sub(v, zqm_k_1);
+  }
+  zqm_check_status();
+  return r;
 }

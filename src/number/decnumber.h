@@ -5,8 +5,8 @@
 extern "C" {
 #define DECNUMDIGITS 16
 #include "decContext.h"
-#include "decNumber.h"
 #include "decDouble.h"
+#include "decNumber.h"
 #include "decimal64.h"
 // The declet tables that decCommon.c defines for the library's own use.
 extern const uint16_t DPD2BIN[1024];  // declet -> 0 to 999

@@ -34,15 +34,14 @@ zq_double_64 zqm_k_pi;
 namespace {
 
 constexpr uint32_t zqm_out_of_range_mask = DEC_Division_by_zero | DEC_Overflow | DEC_Underflow;
-constexpr uint32_t zqm_data_mask = DEC_Conversion_syntax | DEC_Division_impossible |
-                                   DEC_Division_undefined | DEC_Insufficient_storage |
-                                   DEC_Invalid_context | DEC_Invalid_operation | DEC_Clamped |
-                                   DEC_Subnormal;
+constexpr uint32_t zqm_data_mask = DEC_Conversion_syntax | DEC_Division_impossible | DEC_Division_undefined |
+                                   DEC_Insufficient_storage | DEC_Invalid_context | DEC_Invalid_operation |
+                                   DEC_Clamped | DEC_Subnormal;
 static_assert(zqm_out_of_range_mask == 0x2202 && zqm_data_mask == 0x14dd);
 
 struct zqm_constant {
-    zq_double_64 *target;
-    const char *text;
+  zq_double_64* target;
+  const char* text;
 };
 
 // In the order they are built.
@@ -70,61 +69,60 @@ const zqm_constant zqm_constants[] = {
 
 constexpr int64_t zqm_self_test_value = 9876543210123456;
 
-} // namespace
+}  // namespace
 
 // The status is read and cleared as the context's field: these two run
 // around every operation of every command.
 void zqm_check_status() {
-    const uint32_t status = zqm_ctx.status;
-    if (status == 0) return;
-    zqm_error = ERR_NONE;
-    if (status & zqm_out_of_range_mask) zqm_error = ERR_OUT_OF_RANGE;
-    if (status & zqm_data_mask) {
-        zqm_error = ERR_DATA;
-        if (status & DEC_Clamped) puts("DEC_Clamped");
-        if (status & DEC_Subnormal) puts("DEC_Subnormal");
-    }
-    if (zqm_first_failure == ERR_NONE) zqm_first_failure = zqm_error;
-    zqm_ctx.status = 0;
+  const uint32_t status = zqm_ctx.status;
+  if (status == 0) return;
+  zqm_error = ERR_NONE;
+  if (status & zqm_out_of_range_mask) zqm_error = ERR_OUT_OF_RANGE;
+  if (status & zqm_data_mask) {
+    zqm_error = ERR_DATA;
+    if (status & DEC_Clamped) puts("DEC_Clamped");
+    if (status & DEC_Subnormal) puts("DEC_Subnormal");
+  }
+  if (zqm_first_failure == ERR_NONE) zqm_first_failure = zqm_error;
+  zqm_ctx.status = 0;
 }
 
 void zqm_set_error(zq_error_code code) {
-    zqm_error = code;
-    if (zqm_first_failure == ERR_NONE) zqm_first_failure = code;
+  zqm_error = code;
+  if (zqm_first_failure == ERR_NONE) zqm_first_failure = code;
 }
 
 zq_error_code zqm_take_error() {
-    const zq_error_code code = zqm_error;
-    zqm_error = ERR_NONE;
-    zqm_first_failure = ERR_NONE;
-    zqm_ctx.status = 0;
-    return code;
+  const zq_error_code code = zqm_error;
+  zqm_error = ERR_NONE;
+  zqm_first_failure = ERR_NONE;
+  zqm_ctx.status = 0;
+  return code;
 }
 
 zq_error_code zqm_first_error() { return zqm_first_failure; }
 
-const char *zqm_get_version() { return decDoubleVersion(); }
+const char* zqm_get_version() { return decDoubleVersion(); }
 
 int64_t zqm_init() {
-    decContextZeroStatus(&zqm_ctx);
-    zqm_ld_inf = std::numeric_limits<long double>::infinity();
+  decContextZeroStatus(&zqm_ctx);
+  zqm_ld_inf = std::numeric_limits<long double>::infinity();
 
-    // The 16-digit test value converts exactly even before the context has
-    // its settings, which is why this may run first.
-    if (zqm_lint_from_zq_double_64(zqm_zq_double_64_from_lint(zqm_self_test_value)) !=
-        zqm_self_test_value)
-        puts("***** zqm_lint_from_zq_double_64 systemic conversion error.*****");
+  // The 16-digit test value converts exactly even before the context has
+  // its settings, which is why this may run first.
+  if (zqm_lint_from_zq_double_64(zqm_zq_double_64_from_lint(zqm_self_test_value)) != zqm_self_test_value)
+    puts("***** zqm_lint_from_zq_double_64 systemic conversion error.*****");
 
-    decContextDefault(&zqm_ctx, DEC_INIT_DECIMAL64);
-    zqm_take_error();
+  decContextDefault(&zqm_ctx, DEC_INIT_DECIMAL64);
+  zqm_take_error();
 
-    constexpr size_t zqm_constant_text_size = 24;
-    for (const zqm_constant &k : zqm_constants) {
-        char text[zqm_constant_text_size];
-        snprintf(text, sizeof text, "%s", k.text);
-        *k.target = zqm_zq_double_64_from_string(text, sizeof text, 1);
-    }
-    if (zqm_take_error() != ERR_NONE) puts("Error initializing numerical constants.");
+  constexpr size_t zqm_constant_text_size = 24;
+  for (const zqm_constant& k : zqm_constants) {
+    char text[zqm_constant_text_size];
+    snprintf(text, sizeof text, "%s", k.text);
+    *k.target = zqm_zq_double_64_from_string(text, sizeof text, 1);
+  }
+  if (zqm_take_error() != ERR_NONE) puts("Error initializing numerical constants.");
 
-    return decContextTestEndian(1);
+  return decContextTestEndian(1);
 }

@@ -33,26 +33,26 @@ constexpr zq_relation CMP_NE = 6;
 // ---- context, constants and the pending error (number.cpp) ----
 
 // Built by zqm_init from their texts, only read afterwards.
-extern zq_double_64 zqm_k_minus_1;   // -1.0
-extern zq_double_64 zqm_k_0;         // 0.0
-extern zq_double_64 zqm_k_1;         // 1.0
-extern zq_double_64 zqm_k_10;        // 10.0
-extern zq_double_64 zqm_k_12;        // 12.0
-extern zq_double_64 zqm_k_180;       // 180
-extern zq_double_64 zqm_k_255;       // 255
-extern zq_double_64 zqm_k_0_9;       // 0.9
-extern zq_double_64 zqm_k_60;        // 60.0
-extern zq_double_64 zqm_k_100;       // 100.0
-extern zq_double_64 zqm_k_600;       // 600.0
-extern zq_double_64 zqm_k_3600;      // 3600.0
-extern zq_double_64 zqm_k_10000;     // 10000.0
-extern zq_double_64 zqm_k_1e6;       // 1000000.0
-extern zq_double_64 zqm_k_1e7;       // 10000000.0
-extern zq_double_64 zqm_k_oct_max;   // 7777777777777777
-extern zq_double_64 zqm_k_oct_limit; // 281474976710655.0 (2^48 - 1)
-extern zq_double_64 zqm_k_pi;        // 3.141592653589793
+extern zq_double_64 zqm_k_minus_1;    // -1.0
+extern zq_double_64 zqm_k_0;          // 0.0
+extern zq_double_64 zqm_k_1;          // 1.0
+extern zq_double_64 zqm_k_10;         // 10.0
+extern zq_double_64 zqm_k_12;         // 12.0
+extern zq_double_64 zqm_k_180;        // 180
+extern zq_double_64 zqm_k_255;        // 255
+extern zq_double_64 zqm_k_0_9;        // 0.9
+extern zq_double_64 zqm_k_60;         // 60.0
+extern zq_double_64 zqm_k_100;        // 100.0
+extern zq_double_64 zqm_k_600;        // 600.0
+extern zq_double_64 zqm_k_3600;       // 3600.0
+extern zq_double_64 zqm_k_10000;      // 10000.0
+extern zq_double_64 zqm_k_1e6;        // 1000000.0
+extern zq_double_64 zqm_k_1e7;        // 10000000.0
+extern zq_double_64 zqm_k_oct_max;    // 7777777777777777
+extern zq_double_64 zqm_k_oct_limit;  // 281474976710655.0 (2^48 - 1)
+extern zq_double_64 zqm_k_pi;         // 3.141592653589793
 
-extern long double zqm_ld_inf; // positive infinity, for the trigonometric checks
+extern long double zqm_ld_inf;  // positive infinity, for the trigonometric checks
 
 // The pending number error: written by zqm_check_status and zqm_set_error,
 // read and cleared by zqm_take_error.
@@ -61,7 +61,7 @@ extern zq_error_code zqm_error;
 // Sets up the context and the constants; 0 when the library's byte order
 // matches the machine's.
 int64_t zqm_init();
-const char *zqm_get_version();
+const char* zqm_get_version();
 // Maps the context status into zqm_error (unless it is 0) and clears it;
 // prints "DEC_Clamped" / "DEC_Subnormal" for those conditions.
 void zqm_check_status();
@@ -84,9 +84,9 @@ constexpr size_t zqm_string_size = 25;
 // one more character; the number is read as "1e..." in any case), and with
 // radix_point 0 every ',' becomes '.'. Texts longer than 39 characters without
 // commas, or 30 beginning with 'e', give NaN with ERR_DATA.
-zq_double_64 zqm_zq_double_64_from_string(char *text, size_t size, uint32_t radix_point);
+zq_double_64 zqm_zq_double_64_from_string(char* text, size_t size, uint32_t radix_point);
 // The scientific text of value into out (size bytes; zqm_string_size suffices).
-void zqm_string_from_zq_double_64(char *out, size_t size, zq_double_64 value);
+void zqm_string_from_zq_double_64(char* out, size_t size, zq_double_64 value);
 zq_double_64 zqm_zq_double_64_from_int(int32_t n);
 zq_double_64 zqm_zq_double_64_from_lint(int64_t n);
 // Truncated toward zero to 32 bits; 0 outside that range, leaving
@@ -108,15 +108,15 @@ long double zqm_ldouble_from_zq_double_64(zq_double_64 value);
 // kept as they are (trailing zeros and exponent too). These touch neither the
 // status nor the pending error.
 struct zqm_unpacked {
-    bool negative;
-    uint64_t coefficient; // 0 to 10^16 - 1
-    int32_t exponent;     // -398 to 369
+  bool negative;
+  uint64_t coefficient;  // 0 to 10^16 - 1
+  int32_t exponent;      // -398 to 369
 };
-constexpr uint64_t zqm_coefficient_limit = 10000000000000000; // 10^16
+constexpr uint64_t zqm_coefficient_limit = 10000000000000000;  // 10^16
 constexpr int32_t zqm_exponent_min = -398;
 constexpr int32_t zqm_exponent_max = 369;
 // false, parts untouched, for an infinity or a NaN.
-bool zqm_unpack(zq_double_64 value, zqm_unpacked &parts);
+bool zqm_unpack(zq_double_64 value, zqm_unpacked& parts);
 
 // 128-bit integers, an extension g++ and clang share, for exact products of
 // two coefficients.
@@ -126,10 +126,10 @@ __extension__ using zqm_signed_wide = __int128;
 // Powers of ten 10^0 to 10^16, as coefficients are scaled by them.
 constexpr int zqm_power_count = 17;
 constexpr std::array<uint64_t, zqm_power_count> zqm_powers_of_ten = [] {
-    std::array<uint64_t, zqm_power_count> powers{};
-    powers[0] = 1;
-    for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
-    return powers;
+  std::array<uint64_t, zqm_power_count> powers{};
+  powers[0] = 1;
+  for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
 }();
 
 // x / 10^n and x % 10^n for x below 2^54 (every coefficient) and n from 0 to
@@ -138,37 +138,37 @@ constexpr std::array<uint64_t, zqm_power_count> zqm_powers_of_ten = [] {
 // quotient exactly (m*10^n exceeds 2^(54+l) by less than 10^n <= 2^l, so the
 // error x*(m*10^n - 2^(54+l)) stays below 2^(54+l)).
 struct zqm_quotient {
-    uint64_t quotient;
-    uint64_t remainder;
+  uint64_t quotient;
+  uint64_t remainder;
 };
 namespace zqm_detail {
 constexpr int zqm_dividend_bits = 54;
 struct zqm_reciprocal {
-    uint64_t multiplier;
-    int shift;
+  uint64_t multiplier;
+  int shift;
 };
 constexpr std::array<zqm_reciprocal, zqm_power_count> zqm_reciprocals = [] {
-    std::array<zqm_reciprocal, zqm_power_count> table{};
-    for (size_t n = 0; n < table.size(); ++n) {
-        const uint64_t divisor = zqm_powers_of_ten[n];
-        int bits = 0;
-        while ((uint64_t{1} << bits) < divisor) ++bits;
-        const int shift = zqm_dividend_bits + bits;
-        const zqm_wide scale = zqm_wide{1} << shift;
-        table[n] = {static_cast<uint64_t>((scale + divisor - 1) / divisor), shift};
-    }
-    return table;
+  std::array<zqm_reciprocal, zqm_power_count> table{};
+  for (size_t n = 0; n < table.size(); ++n) {
+    const uint64_t divisor = zqm_powers_of_ten[n];
+    int bits = 0;
+    while ((uint64_t{1} << bits) < divisor) ++bits;
+    const int shift = zqm_dividend_bits + bits;
+    const zqm_wide scale = zqm_wide{1} << shift;
+    table[n] = {static_cast<uint64_t>((scale + divisor - 1) / divisor), shift};
+  }
+  return table;
 }();
-} // namespace zqm_detail
+}  // namespace zqm_detail
 
 inline zqm_quotient zqm_divide_by_power_of_ten(uint64_t x, int n) {
-    const size_t index = static_cast<size_t>(n);
-    const zqm_detail::zqm_reciprocal r = zqm_detail::zqm_reciprocals[index];
-    const uint64_t quotient = static_cast<uint64_t>((zqm_wide{x} * r.multiplier) >> r.shift);
-    return {quotient, x - quotient * zqm_powers_of_ten[index]};
+  const size_t index = static_cast<size_t>(n);
+  const zqm_detail::zqm_reciprocal r = zqm_detail::zqm_reciprocals[index];
+  const uint64_t quotient = static_cast<uint64_t>((zqm_wide{x} * r.multiplier) >> r.shift);
+  return {quotient, x - quotient * zqm_powers_of_ten[index]};
 }
 // The value of parts within the limits above, in the library's own encoding.
-zq_double_64 zqm_pack(const zqm_unpacked &parts);
+zq_double_64 zqm_pack(const zqm_unpacked& parts);
 
 // ---- arithmetic, comparison and functions (arith.cpp) ----
 

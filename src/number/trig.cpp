@@ -10,23 +10,23 @@ namespace {
 using zqm_ld_function = long double (*)(long double);
 
 zq_double_64 zqm_through_ldouble(zqm_ld_function fn, zq_double_64 x) {
-    const long double v = fn(zqm_ldouble_from_zq_double_64(x));
-    if (zqm_ld_is_bad(v)) zqm_set_error(ERR_DATA);
-    // A NaN reads back as a decimal NaN without a condition, so the error
-    // set above survives; a regular result only rounds.
-    const zq_double_64 r = zqm_zq_double_64_from_ldouble(v);
-    zqm_check_status();
-    return r;
+  const long double v = fn(zqm_ldouble_from_zq_double_64(x));
+  if (zqm_ld_is_bad(v)) zqm_set_error(ERR_DATA);
+  // A NaN reads back as a decimal NaN without a condition, so the error
+  // set above survives; a regular result only rounds.
+  const zq_double_64 r = zqm_zq_double_64_from_ldouble(v);
+  zqm_check_status();
+  return r;
 }
 
-} // namespace
+}  // namespace
 
 int64_t zqm_ld_is_bad(long double v) {
-    const bool inf = v == zqm_ld_inf;
-    if (inf) puts("LD_INF");
-    const bool nan = v != v;
-    if (nan) puts("NE_NAN");
-    return inf || nan;
+  const bool inf = v == zqm_ld_inf;
+  if (inf) puts("LD_INF");
+  const bool nan = v != v;
+  if (nan) puts("NE_NAN");
+  return inf || nan;
 }
 
 zq_double_64 zqm_sin(zq_double_64 x) { return zqm_through_ldouble(sinl, x); }

@@ -71,7 +71,8 @@ bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t*
   *a = parts.negative ? -static_cast<int64_t>(whole) : static_cast<int64_t>(whole);
   *b = static_cast<int64_t>(decimals / zq_group_scale);
   // The counter layout drops the sixth digit.
-  *c = static_cast<int64_t>(mode == CONTROL_MOVE ? decimals % zq_group_scale : decimals % zq_group_scale / 10);
+  *c =
+      static_cast<int64_t>(mode == CONTROL_MOVE ? decimals % zq_group_scale : decimals % zq_group_scale / 10);
   return true;
 }
 

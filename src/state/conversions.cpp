@@ -42,28 +42,22 @@ zq_double_64 zq_to_radians(zq_double_64 x) {
       const zq_double_64 product = zqm_mul(zqm_k_pi, x);
       return zqm_div(product, zq_d180());
     }
-    case ANGLE_RAD:
-      return x;
-    case ANGLE_GRAD:
-      return zqm_div(zqm_mul(zqm_mul(x, zqm_k_0_9), zqm_k_pi), zqm_k_180);
-    default:
-      return zqm_k_0;
+    case ANGLE_RAD: return x;
+    case ANGLE_GRAD: return zqm_div(zqm_mul(zqm_mul(x, zqm_k_0_9), zqm_k_pi), zqm_k_180);
+    default: return zqm_k_0;
   }
 }
 
 zq_double_64 zq_from_radians(zq_double_64 x) {
   switch (zq_angle) {
-    case ANGLE_DEG:
-      return zqm_div(zqm_mul(x, zqm_k_180), zqm_k_pi);
-    case ANGLE_RAD:
-      return x;
+    case ANGLE_DEG: return zqm_div(zqm_mul(x, zqm_k_180), zqm_k_pi);
+    case ANGLE_RAD: return x;
     case ANGLE_GRAD: {
       const zq_double_64 dividend = zqm_mul(x, zqm_k_180);
       const zq_double_64 divisor = zqm_mul(zqm_k_pi, zqm_k_0_9);
       return zqm_div(dividend, divisor);
     }
-    default:
-      return zqm_k_0;
+    default: return zqm_k_0;
   }
 }
 
@@ -110,14 +104,15 @@ int64_t zq_tm_to_julian_day(const std::tm& record) {
   const int64_t month = record.tm_mon;
   const int64_t day = record.tm_mday;
   const int64_t a = (month - 14) / 12;
-  return 1461 * (year + 4800 + a) / 4 + 367 * (month - 2 - 12 * a) / 12 -
-         3 * ((year + 4900 + a) / 100) / 4 + day - 32075;
+  return 1461 * (year + 4800 + a) / 4 + 367 * (month - 2 - 12 * a) / 12 - 3 * ((year + 4900 + a) / 100) / 4 +
+         day - 32075;
 }
 
 zq_double_64 zq_julian_day_to_date(zq_double_64 v) {
   const int64_t j = zqm_lint_from_zq_double_64(v);
   // The infinities and NaN have no integer part; their 0 would give a date.
-  if (!std::isfinite(zqm_double_from_zq_double_64(v)) || j > zq_day_number_limit || j < -zq_day_number_limit) {
+  if (!std::isfinite(zqm_double_from_zq_double_64(v)) || j > zq_day_number_limit ||
+      j < -zq_day_number_limit) {
     zqm_set_error(ERR_DATA);
     return zqm_k_0;
   }

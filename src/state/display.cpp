@@ -20,7 +20,7 @@ namespace {
 constexpr int zq_number_text_size = 24;
 
 // Copies text into out, cut to fit size bytes, always terminated.
-void zq_copy_text(char *out, int64_t size, const char *text) {
+void zq_copy_text(char* out, int64_t size, const char* text) {
   if (size <= 0) {
     return;
   }
@@ -31,7 +31,7 @@ void zq_copy_text(char *out, int64_t size, const char *text) {
 }
 
 // Index of the first non-zero digit, zq_bcd_digits when all are zero.
-int zq_bcd_lead(const zq_bcd &digits) {
+int zq_bcd_lead(const zq_bcd& digits) {
   int lead = 0;
   while (lead < zq_bcd_digits && digits[lead] == 0) {
     ++lead;
@@ -40,7 +40,7 @@ int zq_bcd_lead(const zq_bcd &digits) {
 }
 
 // The number text of a decimal64 value.
-void zq_format_number(char *out, int64_t size, zq_double_64 value) {
+void zq_format_number(char* out, int64_t size, zq_double_64 value) {
   const decDouble dec = zqm_dec_from_zq_double_64(value);
   if (!decDoubleIsFinite(&dec)) {
     char text[DECDOUBLE_String];
@@ -97,12 +97,12 @@ int zq_display_digits() {
   return zq_flag_test(FLAG_ALL_DIGITS) ? zq_bcd_digits : static_cast<int>(zq_digits);
 }
 
-void zq_bcd_shift_right(zq_bcd &digits) {
+void zq_bcd_shift_right(zq_bcd& digits) {
   std::memmove(&digits[1], &digits[0], zq_bcd_digits - 1);
   digits[0] = 0;
 }
 
-void zq_bcd_round(zq_bcd &digits, int32_t &q, int format, int d) {
+void zq_bcd_round(zq_bcd& digits, int32_t& q, int format, int d) {
   const int lead = zq_bcd_lead(digits);
   if (lead == zq_bcd_digits) {
     q = 0;  // zero has no rounding, whatever its exponent
@@ -145,7 +145,7 @@ void zq_bcd_round(zq_bcd &digits, int32_t &q, int format, int d) {
   }
 }
 
-int32_t zq_bcd_normalize(zq_bcd &out, const zq_bcd &digits, int32_t q) {
+int32_t zq_bcd_normalize(zq_bcd& out, const zq_bcd& digits, int32_t q) {
   const int lz = zq_bcd_lead(digits);
   std::memset(out, 0, sizeof out);
   if (lz == zq_bcd_digits) {
@@ -155,7 +155,7 @@ int32_t zq_bcd_normalize(zq_bcd &out, const zq_bcd &digits, int32_t q) {
   return q + (zq_bcd_digits - 1) - lz;
 }
 
-void zq_format_digits(char *out, int64_t size, const zq_bcd &digits, int32_t x, bool negative, int32_t i,
+void zq_format_digits(char* out, int64_t size, const zq_bcd& digits, int32_t x, bool negative, int32_t i,
                       int32_t f, int32_t z, int d) {
   const bool radix_point = zq_flag_test(FLAG_RADIX_POINT);
   const bool grouping = zq_flag_test(FLAG_GROUPING);
@@ -201,7 +201,7 @@ void zq_format_digits(char *out, int64_t size, const zq_bcd &digits, int32_t x, 
   zq_copy_text(out, size, text.c_str());
 }
 
-void zq_reg_format_value(int64_t index, char *out, int64_t size) {
+void zq_reg_format_value(int64_t index, char* out, int64_t size) {
   const zq_cell_index cell = zq_reg_check_index(index);
   if (cell == zq_no_cell) {
     zq_copy_text(out, size, "");
@@ -210,18 +210,14 @@ void zq_reg_format_value(int64_t index, char *out, int64_t size) {
   const uint64_t value = zq_regs[cell];
   switch (zq_reg_types[cell]) {
     case REG_NUMBER:
-    case REG_HMS:
-      zq_format_number(out, size, value);
-      break;
+    case REG_HMS: zq_format_number(out, size, value); break;
     case REG_ALPHA: {
       char text[zq_cell_text_size];
       zq_cell_unpack_text(value, zq_cell_text_chars, text);
       zq_copy_text(out, size, text);
       break;
     }
-    case REG_FLAGS:
-      zq_copy_text(out, size, "Flag Data");
-      break;
+    case REG_FLAGS: zq_copy_text(out, size, "Flag Data"); break;
     default:
       // Only a damaged state file leaves such a tag; show nothing for it.
       zq_copy_text(out, size, "");

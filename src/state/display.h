@@ -17,22 +17,22 @@ using zq_bcd = uint8_t[zq_bcd_digits];
 int zq_display_digits();
 
 // Moves every digit one place to the right; a 0 enters in front.
-void zq_bcd_shift_right(zq_bcd &digits);
+void zq_bcd_shift_right(zq_bcd& digits);
 
 // Rounds half up, in place, to what `format` (FMT_*) shows with d digits;
 // q is the exponent of the last digit and follows the digits.
-void zq_bcd_round(zq_bcd &digits, int32_t &q, int format, int d);
+void zq_bcd_round(zq_bcd& digits, int32_t& q, int format, int d);
 
 // Left-justifies the digits into out; returns the exponent of the leading
 // digit (0 for a zero).
-int32_t zq_bcd_normalize(zq_bcd &out, const zq_bcd &digits, int32_t q);
+int32_t zq_bcd_normalize(zq_bcd& out, const zq_bcd& digits, int32_t q);
 
 // Writes the normalised digits as text: i integer digits (or "0"), the radix
 // mark, z zeros, f fraction digits, and the exponent x unless it is 0.
-void zq_format_digits(char *out, int64_t size, const zq_bcd &digits, int32_t x, bool negative, int32_t i,
+void zq_format_digits(char* out, int64_t size, const zq_bcd& digits, int32_t x, bool negative, int32_t i,
                       int32_t f, int32_t z, int d);
 
 // Writes the display text of cell `index` into out (size bytes, always
 // NUL-terminated, cut to fit). A missing register shows "NONEXISTENT"; it
 // and a cell of unknown type (a damaged state file) give the empty text.
-void zq_reg_format_value(int64_t index, char *out, int64_t size);
+void zq_reg_format_value(int64_t index, char* out, int64_t size);

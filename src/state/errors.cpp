@@ -13,8 +13,8 @@ namespace {
 
 // Messages of the codes ERR_DATA to ERR_XAIL, by code.
 constexpr const char* zq_error_messages[] = {
-    nullptr,       "DATA ERROR",  "OUT OF RANGE", "NONEXISTENT",
-    "ALPHA DATA",  "FLAG DATA",   "MEMORY LOST",  "XAIL ERROR",
+    nullptr,      "DATA ERROR", "OUT OF RANGE", "NONEXISTENT",
+    "ALPHA DATA", "FLAG DATA",  "MEMORY LOST",  "XAIL ERROR",
 };
 constexpr int zq_error_message_count = sizeof zq_error_messages / sizeof zq_error_messages[0];
 
@@ -58,9 +58,7 @@ zq_error_code zq_check_data_error(zq_error_code code) {
 void zq_show_message(int kind, const char* text, const void* argument) {
   char line[zq_message_size] = "";
   switch (kind) {
-    case MSG_TEXT:
-      std::snprintf(line, sizeof line, "%s", text);
-      break;
+    case MSG_TEXT: std::snprintf(line, sizeof line, "%s", text); break;
     case MSG_CHAR:
       std::snprintf(line, sizeof line, "%s %c", text, *static_cast<const char*>(argument));
       break;
@@ -68,10 +66,10 @@ void zq_show_message(int kind, const char* text, const void* argument) {
       std::snprintf(line, sizeof line, "%s %s", text, static_cast<const char*>(argument));
       break;
     case MSG_LONG:
-      std::snprintf(line, sizeof line, "%s %ld", text, static_cast<long>(*static_cast<const int64_t*>(argument)));
+      std::snprintf(line, sizeof line, "%s %ld", text,
+                    static_cast<long>(*static_cast<const int64_t*>(argument)));
       break;
-    default:
-      break;
+    default: break;
   }
   std::printf("%s", line);
   std::putchar('\n');

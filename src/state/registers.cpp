@@ -118,7 +118,8 @@ void zq_reg_format_name(zq_cell_index index, char (&out)[zq_cell_name_size]) {
     std::snprintf(out, sizeof out, "%d:", static_cast<int>(index - CELL_R00));
   } else {
     // Cell 0 and indexes of no cell get the '?' of cell 0.
-    std::snprintf(out, sizeof out, "%c:", index >= CELL_L && index < CELL_R00 ? zq_stack_letters[index] : '?');
+    std::snprintf(out, sizeof out,
+                  "%c:", index >= CELL_L && index < CELL_R00 ? zq_stack_letters[index] : '?');
   }
 }
 

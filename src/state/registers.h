@@ -18,7 +18,7 @@ constexpr zq_cell_index CELL_T = 5;
 constexpr zq_cell_index CELL_R00 = 6;
 constexpr zq_cell_index zq_data_register_count = 1000;
 constexpr zq_cell_index zq_cell_count = CELL_R00 + zq_data_register_count;  // 1006
-constexpr zq_cell_index CELL_LAST = zq_cell_count - 1;                       // R999
+constexpr zq_cell_index CELL_LAST = zq_cell_count - 1;                      // R999
 // The number of data registers is fixed; zq_size keeps it for the state
 // file only, and nothing reads it.
 extern int64_t zq_size;
@@ -60,7 +60,9 @@ inline void zq_reg_set(zq_cell_index index, uint64_t value, uint8_t tag) {
   zq_regs[index] = value;
   zq_reg_types[index] = tag;
 }
-inline void zq_reg_set_number(zq_cell_index index, zq_double_64 value) { zq_reg_set(index, value, REG_NUMBER); }
+inline void zq_reg_set_number(zq_cell_index index, zq_double_64 value) {
+  zq_reg_set(index, value, REG_NUMBER);
+}
 void zq_reg_clear(zq_cell_index index);
 inline void zq_reg_copy(zq_cell_index source, zq_cell_index destination) {
   zq_reg_set(destination, zq_regs[source], zq_reg_types[source]);

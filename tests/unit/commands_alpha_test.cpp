@@ -114,9 +114,15 @@ TEST_F(CommandsAlpha, Rotate) {
     const char* x;
     const char* after;
   } cases[] = {
-      {"ABCDE", "1", "BCDEA"},  {"ABCDE", "-1", "EABCD"}, {"ABCDE", "7", "CDEAB"},
-      {"ABCDE", "2.9", "CDEAB"}, {"ABCDE", "-2.9", "DEABC"}, {"ABCDE", "255", "ABCDE"},
-      {"ABCDE", "0", "ABCDE"},  {"A", "3", "A"},          {"", "-3", ""},
+      {"ABCDE", "1", "BCDEA"},
+      {"ABCDE", "-1", "EABCD"},
+      {"ABCDE", "7", "CDEAB"},
+      {"ABCDE", "2.9", "CDEAB"},
+      {"ABCDE", "-2.9", "DEABC"},
+      {"ABCDE", "255", "ABCDE"},
+      {"ABCDE", "0", "ABCDE"},
+      {"A", "3", "A"},
+      {"", "-3", ""},
   };
   for (const auto& c : cases) {
     set_alpha(c.before);
@@ -216,19 +222,13 @@ TEST_F(CommandsAlpha, PositionInAlpha) {
     const char* text;
     const char* position;
   } cases[] = {
-      {"ABCABC", "67", nullptr, "2"},
-      {"ABCABC", "-67.5", nullptr, "2"},
-      {"ABCABC", nullptr, "C", "2"},
-      {"ABCABC", nullptr, "BC", "1"},
-      {"ABCABC", nullptr, "CX", "-1"},
-      {"ABCABC", nullptr, "ABCABC", "0"},
+      {"ABCABC", "67", nullptr, "2"},  {"ABCABC", "-67.5", nullptr, "2"},
+      {"ABCABC", nullptr, "C", "2"},   {"ABCABC", nullptr, "BC", "1"},
+      {"ABCABC", nullptr, "CX", "-1"}, {"ABCABC", nullptr, "ABCABC", "0"},
       {"ABCDE", nullptr, "DEF", "-1"},  // the match would run past the text
-      {"ABCDE", nullptr, "", "-1"},
-      {"ABCDE", "0", nullptr, "-1"},
-      {"ABCDE", "90", nullptr, "-1"},
-      {"AB\xc8", "200", nullptr, "2"},
-      {"", nullptr, "A", "-1"},
-      {"ABCDE", "NaN", nullptr, "-1"},  // truncates to code 0
+      {"ABCDE", nullptr, "", "-1"},    {"ABCDE", "0", nullptr, "-1"},
+      {"ABCDE", "90", nullptr, "-1"},  {"AB\xc8", "200", nullptr, "2"},
+      {"", nullptr, "A", "-1"},        {"ABCDE", "NaN", nullptr, "-1"},  // truncates to code 0
   };
   for (const auto& c : cases) {
     set_alpha(c.alpha);

@@ -85,8 +85,9 @@ TEST_F(CommandsArith, StackMovesCarryEveryTag) {
     zq_reg_set(CELL_Z, num("3"), REG_HMS);
     zq_reg_set(CELL_T, num("4"), REG_NUMBER);
   };
-  auto expect = [](const uint8_t (&tags)[4]) {
-    for (zq_cell_index i = 0; i < 4; ++i) EXPECT_EQ(zq_reg_types[CELL_X + i], tags[i]) << "cell " << CELL_X + i;
+  auto expect = [](const uint8_t(&tags)[4]) {
+    for (zq_cell_index i = 0; i < 4; ++i)
+      EXPECT_EQ(zq_reg_types[CELL_X + i], tags[i]) << "cell " << CELL_X + i;
   };
 
   load();
@@ -119,8 +120,8 @@ TEST_F(CommandsArith, StackMovesCarryEveryTag) {
 }
 
 TEST_F(CommandsArith, RawOneOperandRowsKeepTheTagOfX) {
-  void (*const raw[])() = {zq_cmd_ln,  zq_cmd_x_pow_2, zq_cmd_int,     zq_cmd_sqrt, zq_cmd_abs,
-                           zq_cmd_frc, zq_cmd_fact,    zq_cmd_log,     zq_cmd_sin,  zq_cmd_atan,
+  void (*const raw[])() = {zq_cmd_ln,      zq_cmd_x_pow_2, zq_cmd_int,       zq_cmd_sqrt, zq_cmd_abs,
+                           zq_cmd_frc,     zq_cmd_fact,    zq_cmd_log,       zq_cmd_sin,  zq_cmd_atan,
                            zq_cmd_e_pow_x, zq_cmd_percent, zq_cmd_percent_ch};
   for (auto handler : raw) {
     stack("50", REG_NUMBER, "4", REG_HMS);

@@ -45,7 +45,9 @@ bool has_shape(const std::string& text, const std::string& shape) {
   if (text.size() != shape.size()) return false;
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    const bool fits = shape[i] == '9' ? std::isdigit(c) != 0 : shape[i] == 'A' ? std::isupper(c) != 0 : c == shape[i];
+    const bool fits = shape[i] == '9'   ? std::isdigit(c) != 0
+                      : shape[i] == 'A' ? std::isupper(c) != 0
+                                        : c == shape[i];
     if (!fits) return false;
   }
   return true;
@@ -99,12 +101,8 @@ TEST_F(CommandsClock, ClockTextFollowsTheClockMode) {
     uint8_t mode;
     const char* text;
   } cases[] = {
-      {0, "15:45  12/25"},
-      {CLK_12H, "03:45PM  12/25"},
-      {CLK_12H | CLK_TIME_ONLY, "03:45:07 PM"},
-      {CLK_TIME_ONLY, "15:45:07"},
-      {CLK_DMY, "15:45  25.12"},
-      {CLK_DMY | CLK_TIME_ONLY, "15:45:07"},
+      {0, "15:45  12/25"},         {CLK_12H, "03:45PM  12/25"}, {CLK_12H | CLK_TIME_ONLY, "03:45:07 PM"},
+      {CLK_TIME_ONLY, "15:45:07"}, {CLK_DMY, "15:45  25.12"},   {CLK_DMY | CLK_TIME_ONLY, "15:45:07"},
   };
   for (const auto& c : cases) {
     zq_clock_mode = c.mode;
@@ -152,18 +150,17 @@ TEST_F(CommandsClock, DatePlusAddsDaysInTheDateOrder) {
     uint8_t mode;
     const char *y, *x, *result;
   } cases[] = {
-      {0, "12.252025", "7", "1.012026"},
-      {0, "1.012026", "-7", "12.252025"},
+      {0, "12.252025", "7", "1.012026"},        {0, "1.012026", "-7", "12.252025"},
       {0, "2.282024", "1.9", "2.292024"},  // a fraction of a day is cut
-      {CLK_DMY, "25.122025", "10", "4.012026"},
-      {0, "12.252025", "10", "1.042026"},
+      {CLK_DMY, "25.122025", "10", "4.012026"}, {0, "12.252025", "10", "1.042026"},
   };
   for (const auto& c : cases) {
     zq_clock_mode = c.mode;
     stack(c.y, c.x);
     zq_reg_set_number(CELL_Z, quiet_num("5"));
     zq_cmd_date_plus();
-    EXPECT_TRUE(same_value(zq_regs[CELL_X], c.result)) << c.y << " + " << c.x << ": " << layer_text(zq_regs[CELL_X]);
+    EXPECT_TRUE(same_value(zq_regs[CELL_X], c.result))
+        << c.y << " + " << c.x << ": " << layer_text(zq_regs[CELL_X]);
     EXPECT_TRUE(same_value(zq_regs[CELL_L], c.x));
     EXPECT_TRUE(same_value(zq_regs[CELL_Y], "5"));
   }
@@ -190,9 +187,9 @@ TEST_F(CommandsClock, DatePlusFailuresShowNonexistentAndKeepTheStack) {
   const struct {
     const char *y, *x;
   } cases[] = {
-      {"12.252025", "1e20"},                // day number beyond the calendar arithmetic
-      {"3000", "1"},                        // a date without a 32-bit form
-      {"3000", "0.1234567890123456"},       // its failure is not hidden by an inexact sum
+      {"12.252025", "1e20"},           // day number beyond the calendar arithmetic
+      {"3000", "1"},                   // a date without a 32-bit form
+      {"3000", "0.1234567890123456"},  // its failure is not hidden by an inexact sum
   };
   for (const auto& c : cases) {
     stack(c.y, c.x);
@@ -254,8 +251,8 @@ TEST_F(CommandsClock, AdateAppendsAsManyCharactersAsTheDigitCountAsks) {
       {0, 15, "1.022025", "01/02/2025"},
       {CLK_DMY, 6, "2.012025", "02.01.2025"},
       {0, 6, "-12.252025", "12/25/2025"},
-      {0, 6, "123.456", "123/4/5600"},        // only nine characters of the conversion count
-      {0, 6, "1e16", "10000/0000"},           // long conversions are cut, not overrun
+      {0, 6, "123.456", "123/4/5600"},  // only nine characters of the conversion count
+      {0, 6, "1e16", "10000/0000"},     // long conversions are cut, not overrun
       {CLK_DMY, 6, "1e300", "10000.0000"},
   };
   for (const auto& c : cases) {
@@ -276,10 +273,10 @@ TEST_F(CommandsClock, AtimeReadsNegativeTimesAsAfternoon) {
     const char *x, *text;
   } cases[] = {
       {CLK_12H, zq_cmd_atime, "13.3045", " 1:30:45 PM"},
-      {CLK_12H, zq_cmd_atime, "-3.30", " 3:30:00 PM"},   // 12 + 3.30
+      {CLK_12H, zq_cmd_atime, "-3.30", " 3:30:00 PM"},  // 12 + 3.30
       {0, zq_cmd_atime, "-3.30", "15:30:00"},
-      {CLK_12H, zq_cmd_atime, "-15", " 3:00:00 PM"},     // -12 and below: the magnitude
-      {CLK_12H, zq_cmd_atime, "25", "25:00:00"},         // no AM or PM from 24 on
+      {CLK_12H, zq_cmd_atime, "-15", " 3:00:00 PM"},  // -12 and below: the magnitude
+      {CLK_12H, zq_cmd_atime, "25", "25:00:00"},      // no AM or PM from 24 on
       {CLK_12H, zq_cmd_atime24, "13.3045", "13:30:45"},
   };
   for (const auto& c : cases) {

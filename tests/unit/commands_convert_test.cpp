@@ -99,9 +99,9 @@ TEST_F(CommandsConvert, RoundingReadsBackTheDisplayedText) {
       {FMT_FIX, 4, true, true, "1234.5", "1234.5000"},
       {FMT_FIX, 2, false, true, "1234.5", "1234.50"},  // shown as 1.234,50
       {FMT_FIX, 0, true, false, "3.7", "4"},
-      {FMT_FIX, 0, true, true, "1234567", "1234567"},  // shown as 1,234,567.
+      {FMT_FIX, 0, true, true, "1234567", "1234567"},       // shown as 1,234,567.
       {FMT_FIX, 4, true, false, "0.00001", "0.000010000"},  // shown as 1.0000e-5
-      {FMT_ENG, 1, true, false, "123456.0", "1.20E+5"},  // shown as 120.e+3
+      {FMT_ENG, 1, true, false, "123456.0", "1.20E+5"},     // shown as 120.e+3
       {FMT_FIX, 4, true, false, "-Infinity", "-Infinity"},
   };
   for (const Case& c : cases) {
@@ -198,7 +198,8 @@ TEST_F(CommandsConvert, RectangularToPolarGivesTheAngleOfThePointsQuadrant) {
 }
 
 TEST_F(CommandsConvert, RawStoresKeepTheTagsOfXAndY) {
-  void (*const one[])() = {zq_cmd_dec, zq_cmd_oct, zq_cmd_rnd, zq_cmd_hms, zq_cmd_hr, zq_cmd_d_to_r, zq_cmd_r_to_d};
+  void (*const one[])() = {zq_cmd_dec, zq_cmd_oct,    zq_cmd_rnd,   zq_cmd_hms,
+                           zq_cmd_hr,  zq_cmd_d_to_r, zq_cmd_r_to_d};
   for (auto handler : one) {
     zq_reg_set(CELL_X, num("5"), REG_HMS);
     handler();
@@ -232,10 +233,12 @@ TEST_F(CommandsConvert, OctalRefusalsRecordNoCode) {
     const char* x;
   };
   const Case cases[] = {
-      {zq_cmd_dec, "18"},       {zq_cmd_dec, "-19"},      {zq_cmd_dec, "1.5"},
-      {zq_cmd_dec, "10000000000000000"}, {zq_cmd_dec, "1e300"}, {zq_cmd_dec, "Infinity"},
-      {zq_cmd_dec, "NaN"},      {zq_cmd_oct, "281474976710656"}, {zq_cmd_oct, "0.5"},
-      {zq_cmd_oct, "-Infinity"}, {zq_cmd_oct, "NaN"},
+      {zq_cmd_dec, "18"},    {zq_cmd_dec, "-19"},
+      {zq_cmd_dec, "1.5"},   {zq_cmd_dec, "10000000000000000"},
+      {zq_cmd_dec, "1e300"}, {zq_cmd_dec, "Infinity"},
+      {zq_cmd_dec, "NaN"},   {zq_cmd_oct, "281474976710656"},
+      {zq_cmd_oct, "0.5"},   {zq_cmd_oct, "-Infinity"},
+      {zq_cmd_oct, "NaN"},
   };
   for (const Case& c : cases) {
     stack("1", c.x);

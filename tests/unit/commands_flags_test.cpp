@@ -43,17 +43,15 @@ struct compare_case {
 };
 
 const std::vector<compare_case> compare_cases = {
-    {"x=0?", "0", "5", true},     {"x=0?", "1", "0", false},   {"x=0?", "-0", "1", true},
-    {"x<>0?", "0", "1", false},   {"x<>0?", "-2", "0", true},  {"x#0?", "3", "0", true},
-    {"x!=0?", "0", "0", false},   {"x<0?", "-1", "0", true},   {"x<0?", "0", "0", false},
-    {"x<=0?", "0", "0", true},    {"x<=0?", "1E-300", "0", false},
-    {"x>0?", "0", "0", false},    {"x>0?", "2", "0", true},
-    {"x=y?", "2", "2.000", true}, {"x=y?", "2", "3", false},
-    {"x<>y?", "2", "3", true},    {"xny?", "2", "2", false},   {"x#y?", "1", "2", true},
-    {"x!=y?", "1", "1", false},
-    {"x<y?", "1", "2", true},     {"x<y?", "3", "2", false},   {"x<y?", "2", "2", false},
-    {"x<=y?", "2", "2", true},    {"xly?", "3", "2", false},
-    {"x>y?", "3", "2", true},     {"x>y?", "-3", "2", false},
+    {"x=0?", "0", "5", true},   {"x=0?", "1", "0", false},       {"x=0?", "-0", "1", true},
+    {"x<>0?", "0", "1", false}, {"x<>0?", "-2", "0", true},      {"x#0?", "3", "0", true},
+    {"x!=0?", "0", "0", false}, {"x<0?", "-1", "0", true},       {"x<0?", "0", "0", false},
+    {"x<=0?", "0", "0", true},  {"x<=0?", "1E-300", "0", false}, {"x>0?", "0", "0", false},
+    {"x>0?", "2", "0", true},   {"x=y?", "2", "2.000", true},    {"x=y?", "2", "3", false},
+    {"x<>y?", "2", "3", true},  {"xny?", "2", "2", false},       {"x#y?", "1", "2", true},
+    {"x!=y?", "1", "1", false}, {"x<y?", "1", "2", true},        {"x<y?", "3", "2", false},
+    {"x<y?", "2", "2", false},  {"x<=y?", "2", "2", true},       {"xly?", "3", "2", false},
+    {"x>y?", "3", "2", true},   {"x>y?", "-3", "2", false},
 };
 
 TEST_F(FlagsTest, TypedComparisonsAnswerAndChangeNothing) {
@@ -102,11 +100,10 @@ struct skip_case {
 
 TEST_F(FlagsTest, AFalseTestPassesOverOneWholeStepButNeverAnEnd) {
   const std::vector<skip_case> cases = {
-      {"x=0? 12 clx", "1", 5},           // a three-word number step
-      {"x=0? gto \"AB\" clx", "1", 6},   // a four-word jump step
-      {"x=0? \"abc\" clx", "1", 7},      // a five-word alpha step
-      {"x=0? 12 clx", "0", 2},
-      {"x=0? end clx", "1", 2},          // lands on the END
+      {"x=0? 12 clx", "1", 5},                                    // a three-word number step
+      {"x=0? gto \"AB\" clx", "1", 6},                            // a four-word jump step
+      {"x=0? \"abc\" clx", "1", 7},                               // a five-word alpha step
+      {"x=0? 12 clx", "0", 2},         {"x=0? end clx", "1", 2},  // lands on the END
   };
   for (const skip_case& c : cases) {
     SCOPED_TRACE(c.program);
@@ -146,8 +143,12 @@ TEST_F(FlagsTest, FlagNumberClamp) {
     const char* output;
   };
   const std::vector<clamp_case> cases = {
-      {0, 0, ""},          {63, 63, ""},          {64, 63, out_of_range},
-      {-1, 0, out_of_range}, {INT64_MAX, 63, out_of_range}, {INT64_MIN, 0, out_of_range},
+      {0, 0, ""},
+      {63, 63, ""},
+      {64, 63, out_of_range},
+      {-1, 0, out_of_range},
+      {INT64_MAX, 63, out_of_range},
+      {INT64_MIN, 0, out_of_range},
   };
   for (const clamp_case& c : cases) {
     SCOPED_TRACE(c.n);
@@ -370,8 +371,8 @@ const std::vector<counter_case> counter_cases = {
     {"isg 05", "5.00501", "6.00501", true},
     {"isg 05", "1.00503", "4.00503", false},
     {"isg 05", "0.00501", "1.00501", false},
-    {"isg 05", "7", "8", true},                  // final 0, step 1
-    {"isg 05", "1.005", "2.005", false},         // step 00 counts by one, stays 00
+    {"isg 05", "7", "8", true},           // final 0, step 1
+    {"isg 05", "1.005", "2.005", false},  // step 00 counts by one, stays 00
     {"isg 05", "-3.01002", "-1.01002", false},
     {"isg 05", "-0.00501", "1.00501", false},    // the sign of a zero counter is lost
     {"isg 05", "30000.005", "30001.005", true},  // beyond 32 bits once scaled
@@ -379,7 +380,7 @@ const std::vector<counter_case> counter_cases = {
     {"dse 05", "3.002", "2.002", true},
     {"dse 05", "3.001", "2.001", false},
     {"dse 05", "10.00502", "8.00502", false},
-    {"dse 05", "6.00502", "4.00502", false},     // steps past 5 without meeting it
+    {"dse 05", "6.00502", "4.00502", false},  // steps past 5 without meeting it
     {"dse 05", "1", "0", true},
     {"dse 05", "0.00001", "-1.00001", false},
     {"dse 05", "-30000.00001", "-30001.00001", false},
@@ -439,10 +440,10 @@ TEST_F(FlagsTest, CountersRefuseWhatTheyCannotDecodeOrStore) {
     const char* value;
   };
   const std::vector<refused_case> cases = {
-      {"isg 05", "NaN"},          {"dse 05", "NaN"},
-      {"isg 05", "1E19"},         {"dse 05", "-1E19"},  // no 64-bit integer part
-      {"isg 05", "1E18"},         {"dse 05", "-1E18"},  // too large to write back
-      {"isg 05", "99999999999"},  {"dse 05", "-99999999999"},  // 17 digits once counted
+      {"isg 05", "NaN"},         {"dse 05", "NaN"},
+      {"isg 05", "1E19"},        {"dse 05", "-1E19"},         // no 64-bit integer part
+      {"isg 05", "1E18"},        {"dse 05", "-1E18"},         // too large to write back
+      {"isg 05", "99999999999"}, {"dse 05", "-99999999999"},  // 17 digits once counted
   };
   for (const refused_case& c : cases) {
     SCOPED_TRACE(std::string(c.line) + " " + c.value);

@@ -104,10 +104,8 @@ TEST_F(ProgramTest, SingleSteps) {
     int64_t pc_after;
     int64_t depth_after;
   } steps[] = {
-      {"01 1\n", 4, 0},
-      {"02 xeq 02\n04 lbl 02\n", 8, 1},  // the jump traces its destination
-      {"05 2\n", 11, 1},
-      {"06 rtn \n", 6, 0},               // back past the calling step
+      {"01 1\n", 4, 0},     {"02 xeq 02\n04 lbl 02\n", 8, 1},  // the jump traces its destination
+      {"05 2\n", 11, 1},    {"06 rtn \n", 6, 0},               // back past the calling step
       {"03 stop \n", 7, 0},
   };
   for (const auto& s : steps) {
@@ -178,9 +176,9 @@ TEST_F(ProgramTest, BackSteps) {
     int64_t to;
   } cases[] = {
       {1, "04 end \n", 4},  // from line 1 it wraps to the END
-      {2, "01 sin \n", 1},  {4, "03 tan \n", 3},  {6, "01 clx \n", 5},
-      {7, "01 .end. \n", 7},  // the empty program of the final END
-      {12, "01 .end. \n", 7},  // pc left past the final END
+      {2, "01 sin \n", 1},    {4, "03 tan \n", 3},
+      {6, "01 clx \n", 5},    {7, "01 .end. \n", 7},  // the empty program of the final END
+      {12, "01 .end. \n", 7},                         // pc left past the final END
   };
   for (const auto& c : cases) {
     pc = c.from;
@@ -308,8 +306,8 @@ TEST_F(ProgramTest, CacheIsUsedWhileItNamesTheLabel) {
   load({"gto 02 lbl 02 1 stop lbl 02 2 end"});
   const struct {
     uint32_t cache;
-    int pushed;        // the number the run pushes first
-    uint32_t after;    // the cache after the run
+    int pushed;      // the number the run pushes first
+    uint32_t after;  // the cache after the run
   } cases[] = {
       {8, 2, 8},   // a cache that names lbl 02 is taken without searching
       {5, 1, 3},   // inside a number step: searched again

@@ -33,7 +33,8 @@ class CommandsRegisters : public FreshTest {
  protected:
   void SetUp() override {
     FreshTest::SetUp();
-    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i) zq_reg_set_number(i, quiet_num(std::to_string(i).c_str()));
+    for (zq_cell_index i = CELL_L; i <= CELL_LAST; ++i)
+      zq_reg_set_number(i, quiet_num(std::to_string(i).c_str()));
   }
 
   // Value and tag of every cell.
@@ -51,12 +52,9 @@ TEST_F(CommandsRegisters, StoreArithmeticWritesANumberAndKeepsTheStack) {
     const char *r, *x, *result;
   };
   const Case cases[] = {
-      {zq_cmd_st_plus, "10", "3", "13"},
-      {zq_cmd_st_minus, "10", "3", "7"},
-      {zq_cmd_st_mul, "2.5", "4", "10.0"},
-      {zq_cmd_st_div, "1", "3", "0.3333333333333333"},
-      {zq_cmd_st_div, "10", "0", nullptr},
-      {zq_cmd_st_mul, "1E+300", "1E+300", nullptr},
+      {zq_cmd_st_plus, "10", "3", "13"},   {zq_cmd_st_minus, "10", "3", "7"},
+      {zq_cmd_st_mul, "2.5", "4", "10.0"}, {zq_cmd_st_div, "1", "3", "0.3333333333333333"},
+      {zq_cmd_st_div, "10", "0", nullptr}, {zq_cmd_st_mul, "1E+300", "1E+300", nullptr},
   };
   operand(OPT_NUM, 5);
   for (const Case& c : cases) {
@@ -98,8 +96,8 @@ TEST_F(CommandsRegisters, MovesCarryTheTagOfTheirSource) {
 TEST_F(CommandsRegisters, AMissingOperandRegisterChangesNothing) {
   std::strcpy(zq_alpha, "ABC");
   zq_reg_set_number(reg(4), quiet_num("1000"));
-  void (*handlers[])() = {zq_cmd_sto,     zq_cmd_st_plus, zq_cmd_st_minus, zq_cmd_st_mul, zq_cmd_st_div,
-                          zq_cmd_rcl,     zq_cmd_x_swap,  zq_cmd_asto,     zq_cmd_astol};
+  void (*handlers[])() = {zq_cmd_sto, zq_cmd_st_plus, zq_cmd_st_minus, zq_cmd_st_mul, zq_cmd_st_div,
+                          zq_cmd_rcl, zq_cmd_x_swap,  zq_cmd_asto,     zq_cmd_astol};
   for (auto* handler : handlers) {
     operand(OPT_NUM | OPT_IND, 4);
     const Cells before = cells();
@@ -150,12 +148,8 @@ TEST_F(CommandsRegisters, ClearXClearsTheFirstThenStepsFromTheNext) {
     bool refused;
   };
   const Case cases[] = {
-      {"10.02003", {10, 11, 14, 17, 20}, false},
-      {"5.00300", {5}, false},
-      {"-3.00101", {0, 1}, false},
-      {"995.99902", {995, 996, 998}, false},
-      {"1000.001", {}, true},
-      {"NaN", {}, true},
+      {"10.02003", {10, 11, 14, 17, 20}, false}, {"5.00300", {5}, false}, {"-3.00101", {0, 1}, false},
+      {"995.99902", {995, 996, 998}, false},     {"1000.001", {}, true},  {"NaN", {}, true},
   };
   for (const Case& c : cases) {
     SetUp();

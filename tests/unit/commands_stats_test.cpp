@@ -38,13 +38,13 @@ struct zq_file_image {
     std::memcpy(tags, zq_reg_types, sizeof tags);
   }
   bool operator==(const zq_file_image& other) const {
-    return std::memcmp(values, other.values, sizeof values) == 0 && std::memcmp(tags, other.tags, sizeof tags) == 0;
+    return std::memcmp(values, other.values, sizeof values) == 0 &&
+           std::memcmp(tags, other.tags, sizeof tags) == 0;
   }
 };
 
 class CommandsStats : public FreshTest {
  protected:
-
   static void point(const char* y, const char* x) {
     zq_reg_set_number(CELL_Y, num(y));
     zq_reg_set_number(CELL_X, num(x));
@@ -149,13 +149,26 @@ TEST_F(CommandsStats, HiddenFailuresChangeNoCell) {
   };
   const Case cases[] = {
       // X x X overflows; Y x Y and the sums after it only round.
-      {"s+ overflow", zq_cmd_s_plus, {"0", "0", "0", "0", "0", "0"}, "0.3333333333333333", "5e384", "DATA ERROR\n"},
-      {"s- overflow", zq_cmd_s_minus, {"0", "0", "0", "0", "0", "0"}, "0.3333333333333333", "5e384",
+      {"s+ overflow",
+       zq_cmd_s_plus,
+       {"0", "0", "0", "0", "0", "0"},
+       "0.3333333333333333",
+       "5e384",
+       "DATA ERROR\n"},
+      {"s- overflow",
+       zq_cmd_s_minus,
+       {"0", "0", "0", "0", "0", "0"},
+       "0.3333333333333333",
+       "5e384",
        "DATA ERROR\n"},
       // The y variance is negative; the x deviation computed after it rounds.
       {"sdev of a negative variance", zq_cmd_sdev, {"1", "3", "2", "1", "0", "2"}, "7", "8", "DATA ERROR\n"},
       // The x mean overflows, the y mean is exact.
-      {"mean of an overflowing x", zq_cmd_mean, {"9e384", "0", "3", "0", "0", "0.1"}, "7", "8",
+      {"mean of an overflowing x",
+       zq_cmd_mean,
+       {"9e384", "0", "3", "0", "0", "0.1"},
+       "7",
+       "8",
        "first calc\nDATA ERROR\n"},
   };
   for (const Case& c : cases) {

@@ -26,7 +26,6 @@ using namespace zq_test;
 
 class XailTest : public FreshTest {
  protected:
-
   // Sets the alpha register to text and types xail.
   static std::string xail(const char* text) {
     set_alpha(text);
@@ -76,7 +75,8 @@ TEST_F(XailTest, OperandTheCommandCannotTake) {
 
 TEST_F(XailTest, RefusedRowsNeverRun) {
   // exeq would print its command, prompt the alpha register, end jump.
-  for (const char* line : {"lbl 01", "gto 10", "xeq 10", "exeq", "rtn", "stop", "pse", "prompt", "end", "xail"}) {
+  for (const char* line :
+       {"lbl 01", "gto 10", "xeq 10", "exeq", "rtn", "stop", "pse", "prompt", "end", "xail"}) {
     SCOPED_TRACE(line);
     const int64_t pc_before = pc;
     EXPECT_EQ(xail(line), "XAIL ERROR\n");
@@ -214,7 +214,8 @@ TEST_F(XailTest, ProgramRestartingItselfFromItsLineIsStopped) {
   load({"lbl \"A\" \"1/x 0 run\" xail end"});
   const std::string out = typed(".A");
   size_t refusals = 0;
-  for (size_t at = out.find("XAIL ERROR"); at != std::string::npos; at = out.find("XAIL ERROR", at + 1)) ++refusals;
+  for (size_t at = out.find("XAIL ERROR"); at != std::string::npos; at = out.find("XAIL ERROR", at + 1))
+    ++refusals;
   EXPECT_EQ(refusals, 1u);
   EXPECT_EQ(zq_last_error, ERR_XAIL);
   EXPECT_EQ(zq_xail, 0);

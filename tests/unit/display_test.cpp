@@ -26,11 +26,10 @@ constexpr zq_cell_index R(int n) { return CELL_R00 + n; }
 
 using namespace zq_test;
 
-uint64_t text_cell(const char *text) { return zq_cell_pack_text(text, static_cast<int64_t>(strlen(text))); }
+uint64_t text_cell(const char* text) { return zq_cell_pack_text(text, static_cast<int64_t>(strlen(text))); }
 
 class Display : public FreshTest {
  protected:
-
   static std::string show(zq_cell_index cell) {
     char out[zq_value_text_size];
     std::memset(out, '#', sizeof out);
@@ -58,12 +57,12 @@ class Display : public FreshTest {
 };
 
 struct NumberCase {
-  const char *value;  // coefficient and exponent as stored
+  const char* value;  // coefficient and exponent as stored
   uint8_t format;
   int digits;
   uint64_t flags_set;
   uint64_t flags_clear;
-  const char *text;
+  const char* text;
 };
 
 constexpr uint64_t ALL = bit(FLAG_ALL_DIGITS);
@@ -71,10 +70,10 @@ constexpr uint64_t RADIX = bit(FLAG_RADIX_POINT);
 constexpr uint64_t GROUP = bit(FLAG_GROUPING);
 
 // Each case changes the flags that the test started with.
-void expect_cases(const NumberCase *cases, size_t count) {
+void expect_cases(const NumberCase* cases, size_t count) {
   const uint64_t initial_flags = zq_flags;
   for (size_t k = 0; k < count; ++k) {
-    const NumberCase &c = cases[k];
+    const NumberCase& c = cases[k];
     zq_flags = (initial_flags | c.flags_set) & ~c.flags_clear;
     zq_disp_format = c.format;
     zq_digits = static_cast<uint8_t>(c.digits);
@@ -271,12 +270,9 @@ TEST_F(Display, LongestTexts) {
 
 TEST_F(Display, ValuesThatAreNotFinite) {
   const NumberCase cases[] = {
-      {"Infinity", FMT_FIX, 4, 0, 0, "Infinity"},
-      {"-Infinity", FMT_SCI, 2, 0, 0, "-Infinity"},
-      {"NaN", FMT_ENG, 3, 0, 0, "NaN"},
-      {"-NaN", FMT_FIX, 4, 0, 0, "-NaN"},
-      {"sNaN", FMT_FIX, 4, 0, 0, "sNaN"},
-      {"NaN123", FMT_FIX, 4, 0, 0, "NaN123"},
+      {"Infinity", FMT_FIX, 4, 0, 0, "Infinity"}, {"-Infinity", FMT_SCI, 2, 0, 0, "-Infinity"},
+      {"NaN", FMT_ENG, 3, 0, 0, "NaN"},           {"-NaN", FMT_FIX, 4, 0, 0, "-NaN"},
+      {"sNaN", FMT_FIX, 4, 0, 0, "sNaN"},         {"NaN123", FMT_FIX, 4, 0, 0, "NaN123"},
   };
   expect_cases(cases, std::size(cases));
 }

@@ -20,10 +20,10 @@
 #include "interp/navigation.h"
 #include "interp/parser.h"
 #include "interp/program.h"
+#include "interp_test_support.h"
 #include "state/execution.h"
 #include "state/path_prefix.h"
 #include "state/registers.h"
-#include "interp_test_support.h"
 
 namespace {
 
@@ -92,7 +92,8 @@ TEST(ProgramFileDigits, AllDigitsTest) {
   const struct {
     const char* text;
     int expected;
-  } cases[] = {{"0", 1}, {"0123456789", 1}, {"", 1}, {"12a", 0}, {"-1", 0}, {"1.5", 0}, {"vrask", 0}, {" 1", 0}};
+  } cases[] = {{"0", 1},  {"0123456789", 1}, {"", 1},      {"12a", 0},
+               {"-1", 0}, {"1.5", 0},        {"vrask", 0}, {" 1", 0}};
   for (const auto& c : cases) EXPECT_EQ(zq_is_all_digits(c.text), c.expected) << c.text;
 }
 
@@ -113,10 +114,17 @@ TEST_F(ProgramFileSymbols, TheElevenSymbolsBecomeAscii) {
     std::initializer_list<unsigned char> bytes;
     const char* ascii;
   } cases[] = {
-      {{0xE2, 0x94, 0x9C}, ">"}, {{0xE2, 0x96, 0xB8}, " "}, {{0xE2, 0x86, 0x92}, "-"},
-      {{0xE2, 0x86, 0x93}, "d"}, {{0xC3, 0x97}, "*"},       {{0xC3, 0xB7}, "/"},
-      {{0xE1, 0xB4, 0x87}, "e"}, {{0xE2, 0x89, 0xA4}, "l"}, {{0xE2, 0x89, 0xA5}, "g"},
-      {{0xCE, 0xA3}, "s"},       {{0xE2, 0x89, 0xA0}, "n"},
+      {{0xE2, 0x94, 0x9C}, ">"},
+      {{0xE2, 0x96, 0xB8}, " "},
+      {{0xE2, 0x86, 0x92}, "-"},
+      {{0xE2, 0x86, 0x93}, "d"},
+      {{0xC3, 0x97}, "*"},
+      {{0xC3, 0xB7}, "/"},
+      {{0xE1, 0xB4, 0x87}, "e"},
+      {{0xE2, 0x89, 0xA4}, "l"},
+      {{0xE2, 0x89, 0xA5}, "g"},
+      {{0xCE, 0xA3}, "s"},
+      {{0xE2, 0x89, 0xA0}, "n"},
       // The lead byte of a three-byte sequence is never compared.
       {{0xE1, 0x86, 0x92}, "-"},
   };
@@ -147,7 +155,8 @@ TEST_F(ProgramFileTest, TheTokenizerCountsTheBytesTakenStraightIntoWords) {
   const struct {
     std::string text;
     int64_t taken;
-  } cases[] = {{"sin cos\n", 6}, {"\"AB\nCD\n", 3}, {"  \n\r\n", 0}, {std::string(300, 'a'), zq_token_size - 1}};
+  } cases[] = {
+      {"sin cos\n", 6}, {"\"AB\nCD\n", 3}, {"  \n\r\n", 0}, {std::string(300, 'a'), zq_token_size - 1}};
   for (const auto& c : cases) {
     std::string text = c.text;
     FILE* file = fmemopen(text.data(), text.size(), "r");
@@ -164,8 +173,11 @@ TEST_F(ProgramFileTest, TheTokenizerCountsTheBytesTakenStraightIntoWords) {
 
 TEST_F(ProgramFileTest, SymbolsGiveTheirCommands) {
   // x times y, the arrow before HMS, sigma plus, R down, not equal, x<=y.
-  load("\xC3\x97 \xE2\x86\x92hms \xCE\xA3+ r\xE2\x86\x93 x\xE2\x89\xA0y? x\xE2\x89\xA4y?\n"
-       "1\xE1\xB4\x87" "3 \xE2\x94\x9C\"AB\" \"A\xE2\x96\xB8" "B\"\n");
+  load(
+      "\xC3\x97 \xE2\x86\x92hms \xCE\xA3+ r\xE2\x86\x93 x\xE2\x89\xA0y? x\xE2\x89\xA4y?\n"
+      "1\xE1\xB4\x87"
+      "3 \xE2\x94\x9C\"AB\" \"A\xE2\x96\xB8"
+      "B\"\n");
   EXPECT_EQ(steps(),
             (Steps{"* ", "hms ", "s+ ", "rdn ", "x<>y? ", "x<=y? ", "1E+3", ">\"AB\"", "\"A B\"", ".end. "}));
 }
@@ -301,7 +313,8 @@ TEST_F(ProgramFileTest, AFileThatCannotBeOpenedChangesNothing) {
     EXPECT_EQ(zq_quit, 0);
   }
   EXPECT_EQ(zq_final_end, 3);
-  EXPECT_EQ((std::vector<uint32_t>{zq_prog[1], zq_prog[2], zq_prog[3]}), (std::vector<uint32_t>(before, before + 3)));
+  EXPECT_EQ((std::vector<uint32_t>{zq_prog[1], zq_prog[2], zq_prog[3]}),
+            (std::vector<uint32_t>(before, before + 3)));
 
   // From a running program: no notice, and the run is asked to stop.
   zq_mode = MODE_RUN;
@@ -388,7 +401,8 @@ TEST_F(ProgramFileTest, GetpReplacesTheLastProgram) {
   zq_cmd_getp();
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(pc, 4);
-  EXPECT_EQ(steps(), (Steps{"lbl \"AA\"", "sin ", "end ", "lbl \"BB\"", "cos ", "end ", "lbl \"NEW\"", "tan ", ".end. "}));
+  EXPECT_EQ(steps(), (Steps{"lbl \"AA\"", "sin ", "end ", "lbl \"BB\"", "cos ", "end ", "lbl \"NEW\"", "tan ",
+                            ".end. "}));
   testing::internal::CaptureStdout();
   EXPECT_EQ(zq_find_global_label("CC"), 0) << "the old last program is gone";
   testing::internal::GetCapturedStdout();

@@ -47,7 +47,8 @@ class SaveFileTest : public zq_test::FreshTest {
   // Every name in a directory of the test's, sorted.
   std::vector<std::string> names(const std::string& subdirectory = ".") const {
     std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(dir_ / subdirectory)) found.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(dir_ / subdirectory))
+      found.push_back(entry.path().filename());
     std::sort(found.begin(), found.end());
     return found;
   }

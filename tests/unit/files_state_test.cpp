@@ -15,9 +15,9 @@
 #include "commands/program.h"
 #include "files/paths.h"
 #include "files/state_file.h"
-#include "interp_test_support.h"
 #include "interp/labels.h"
 #include "interp/program.h"
+#include "interp_test_support.h"
 #include "state/execution.h"
 #include "state/instr.h"
 #include "state/modes.h"
@@ -129,7 +129,8 @@ void set_fixture_state() {
   const auto stack = fixture::stack();
   zq_cell_index cell = CELL_L;
   for (const auto& [value, type] : stack) zq_reg_set(cell++, value, type);
-  for (int n = 0; n < 1000; ++n) zq_reg_set(CELL_R00 + n, fixture::data_register(n).first, fixture::data_register(n).second);
+  for (int n = 0; n < 1000; ++n)
+    zq_reg_set(CELL_R00 + n, fixture::data_register(n).first, fixture::data_register(n).second);
   zq_clear_program_memory();
   const auto program = fixture::program();
   for (size_t w = 0; w < program.size(); ++w) zq_prog[1 + w] = program[w];
@@ -390,7 +391,8 @@ TEST_F(FilesLayout, CommittedFixturesFollowTheLayout) {
       {"options_r_status_file.files/status.mem", expected_image(MEM_STATUS)},
       {"startup_restore_short.files/zq17.mem", bytes(all.begin(), all.begin() + 9109)},
   };
-  for (const auto& c : cases) EXPECT_EQ(first_difference(read_file(transcripts / c.file), c.expected), -1) << c.file;
+  for (const auto& c : cases)
+    EXPECT_EQ(first_difference(read_file(transcripts / c.file), c.expected), -1) << c.file;
 }
 
 // ---- reading ----
@@ -439,8 +441,9 @@ TEST_F(FilesRead, WriteAllRoundTripsAndRelinksLabels) {
 TEST_F(FilesRead, RecordedProgramsOfEveryLayoutReadBack) {
   zq_mode = MODE_RECORD;
   pc = 1;
-  for (const char* line : {"lbl \"MAIN\"", "lbl 01", "lbl a", "1.5", "\"a text\"", ">\"more\"", "xeq \"SUB\"",
-                           "gto 01", "wrts \"ST\"", "reads x", "sto 05", "fs? 12", "end", "lbl \"SUB\"", "rtn"}) {
+  for (const char* line :
+       {"lbl \"MAIN\"", "lbl 01", "lbl a", "1.5", "\"a text\"", ">\"more\"", "xeq \"SUB\"", "gto 01",
+        "wrts \"ST\"", "reads x", "sto 05", "fs? 12", "end", "lbl \"SUB\"", "rtn"}) {
     parse_line(line);
   }
   zq_put_final_end(pc);
@@ -485,7 +488,8 @@ TEST_F(FilesRead, StatusFileRestoresOnlyTheStatus) {
     EXPECT_EQ(zq_reg_types[CELL_L + i], stack[i].second) << i;
   }
   const snapshot after = snapshot::take();
-  EXPECT_TRUE(std::equal(before.values.begin() + CELL_R00, before.values.end(), after.values.begin() + CELL_R00));
+  EXPECT_TRUE(
+      std::equal(before.values.begin() + CELL_R00, before.values.end(), after.values.begin() + CELL_R00));
   EXPECT_EQ(before.words, after.words);
   EXPECT_EQ(before.final_end, after.final_end);
 }
@@ -530,11 +534,15 @@ TEST_F(FilesRead, RefusedFilesChangeNothing) {
       {"final END 65536", with(all, 9109, 65536, 8), MEM_ALL, "Read file: NAME" + damaged},
       {"final END -1", with(all, 9109, ~uint64_t{0}, 8), MEM_ALL, "Read file: NAME" + damaged},
       {"final END on a step", with(all, 9109, 7, 8), MEM_ALL, "Read file: NAME" + damaged},
-      {"END not marked final", with(all, 9117 + 4 * 7, word(row_end, 0, 1), 4), MEM_ALL, "Read file: NAME" + damaged},
+      {"END not marked final", with(all, 9117 + 4 * 7, word(row_end, 0, 1), 4), MEM_ALL,
+       "Read file: NAME" + damaged},
       // Word 7 (the rtn) replaced: memory the recorder could never have laid out.
-      {"step of a typed-only row", with(all, 9117 + 4 * 6, word(row_run, 0, 0), 4), MEM_ALL, "Read file: NAME" + damaged},
-      {"row beyond the table", with(all, 9117 + 4 * 6, word(250, 0, 0), 4), MEM_ALL, "Read file: NAME" + damaged},
-      {"step over the final END", with(all, 9117 + 4 * 6, word(row_nbr, 0, 0), 4), MEM_ALL, "Read file: NAME" + damaged},
+      {"step of a typed-only row", with(all, 9117 + 4 * 6, word(row_run, 0, 0), 4), MEM_ALL,
+       "Read file: NAME" + damaged},
+      {"row beyond the table", with(all, 9117 + 4 * 6, word(250, 0, 0), 4), MEM_ALL,
+       "Read file: NAME" + damaged},
+      {"step over the final END", with(all, 9117 + 4 * 6, word(row_nbr, 0, 0), 4), MEM_ALL,
+       "Read file: NAME" + damaged},
       {"END of no walkable form", with(all, 9117 + 4 * 6, word(row_end, OPT_STR, 0), 4), MEM_ALL,
        "Read file: NAME" + damaged},
   };
@@ -554,7 +562,8 @@ TEST_F(FilesRead, RefusedFilesChangeNothing) {
   // Not opened: a missing file, and the prefix alone behind an empty name.
   for (const std::string name : {"missing.mem", ""}) {
     int64_t result = 1;
-    EXPECT_EQ(read_state(name, MEM_ALL, result), "Read file: cannot open " + dir_.string() + "/" + name + "\n");
+    EXPECT_EQ(read_state(name, MEM_ALL, result),
+              "Read file: cannot open " + dir_.string() + "/" + name + "\n");
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(snapshot::take() == before);
   }
@@ -576,8 +585,10 @@ TEST_F(FilesRead, QuietFlagSilencesOnlyTheProgressLines) {
   int64_t result = 0;
   EXPECT_EQ(read_state("status.mem", MEM_STATUS, result), "");
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(read_state("status.mem", MEM_ALL, result), "Can't read data/program registers from write status file.\n");
-  EXPECT_EQ(read_state("missing.mem", MEM_ALL, result), "Read file: cannot open " + in_dir("missing.mem") + "\n");
+  EXPECT_EQ(read_state("status.mem", MEM_ALL, result),
+            "Can't read data/program registers from write status file.\n");
+  EXPECT_EQ(read_state("missing.mem", MEM_ALL, result),
+            "Read file: cannot open " + in_dir("missing.mem") + "\n");
 }
 
 // ---- names of state files ----
@@ -590,7 +601,8 @@ TEST_F(FilesRead, StateFileNamesLoseQuotesAndBackslashesAndAreCut) {
   EXPECT_EQ(write_state(long_name, MEM_STATUS), "Writing " + in_dir(std::string(24, 'n')) + "\n");
   EXPECT_TRUE(fs::exists(dir_ / std::string(24, 'n')));
   int64_t result = 0;
-  EXPECT_EQ(read_state(long_name + "xyz", MEM_STATUS, result), "Reading " + in_dir(std::string(24, 'n')) + "\n");
+  EXPECT_EQ(read_state(long_name + "xyz", MEM_STATUS, result),
+            "Reading " + in_dir(std::string(24, 'n')) + "\n");
   EXPECT_EQ(result, 1);
 }
 

@@ -42,8 +42,8 @@ struct check_case {
 
 TEST_F(ExecutorTest, FailedChecksReportTheLastFailure) {
   const std::vector<check_case> cases = {
-      {"+", [] { set_alpha_cell(CELL_Y); },
-       "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
+      {"+", [] { set_alpha_cell(CELL_Y); }, "Expecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
       {"stoflag", [] {}, "Expecting Flags Found Number data.\n\nDATA ERROR\n", ERR_DATA},
       {"stoflag", [] { zq_reg_set(CELL_X, number(1), REG_HMS); },
        "Expecting Flags Found HMS data.\n\nDATA ERROR\n", ERR_DATA},
@@ -52,40 +52,60 @@ TEST_F(ExecutorTest, FailedChecksReportTheLastFailure) {
       {"sin", [] { zq_reg_set(CELL_X, zq_flags, REG_FLAGS); },
        "Expecting Number Found Flags data.\n\nFLAG DATA\n", ERR_FLAG_DATA},
       // X fails first, Y last.
-      {"+", [] { zq_reg_set(CELL_X, 0, REG_FLAGS); set_alpha_cell(CELL_Y); },
+      {"+",
+       [] {
+         zq_reg_set(CELL_X, 0, REG_FLAGS);
+         set_alpha_cell(CELL_Y);
+       },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"+", [] { set_alpha_cell(CELL_X); zq_reg_set(CELL_Y, 0, REG_FLAGS); },
+      {"+",
+       [] {
+         set_alpha_cell(CELL_X);
+         zq_reg_set(CELL_Y, 0, REG_FLAGS);
+       },
        "Expecting Number Found Flags data.\n\nFLAG DATA\n", ERR_FLAG_DATA},
-      {"-", [] { zq_reg_types[CELL_Y] = 0; },
-       "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"s+", [] { set_alpha_cell(zq_stat_base); },
-       "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
+      {"-", [] { zq_reg_types[CELL_Y] = 0; }, "Expecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
+      {"s+", [] { set_alpha_cell(zq_stat_base); }, "Expecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
       // The statistics failure comes after that of Y.
-      {"s+", [] { zq_reg_set(CELL_Y, 0, REG_FLAGS); set_alpha_cell(zq_stat_base + 5); },
+      {"s+",
+       [] {
+         zq_reg_set(CELL_Y, 0, REG_FLAGS);
+         set_alpha_cell(zq_stat_base + 5);
+       },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"mean", [] { set_alpha_cell(zq_stat_base + 5); },
+      {"mean", [] { set_alpha_cell(zq_stat_base + 5); }, "Expecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
+      {"isg 05", [] { set_alpha_cell(CELL_R00 + 5); }, "Expecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
+      {"isg ind 05",
+       [] {
+         zq_reg_set_number(CELL_R00 + 5, number(7));
+         set_alpha_cell(CELL_R00 + 7);
+       },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"isg 05", [] { set_alpha_cell(CELL_R00 + 5); },
-       "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"isg ind 05", [] { zq_reg_set_number(CELL_R00 + 5, number(7)); set_alpha_cell(CELL_R00 + 7); },
-       "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"dse ind z", [] { zq_reg_set_number(CELL_Z, number(-4)); set_alpha_cell(CELL_X); },
+      {"dse ind z",
+       [] {
+         zq_reg_set_number(CELL_Z, number(-4));
+         set_alpha_cell(CELL_X);
+       },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
       {"isg ind 05", [] { zq_reg_set_number(CELL_R00 + 5, number(2000)); },
        "NONEXISTENT\nExpecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
       {"st+ 05", [] { zq_reg_set(CELL_X, 0, REG_FLAGS); },
        "Expecting Number Found Flags data.\n\nFLAG DATA\n", ERR_FLAG_DATA},
-      {"st+ 05", [] { set_alpha_cell(CELL_R00 + 5); },
-       "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
+      {"st+ 05", [] { set_alpha_cell(CELL_R00 + 5); }, "Expecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
       // fix, sci, eng and cat through "ind": the named register is the count.
       {"fix ind 05", [] { set_alpha_cell(CELL_R00 + 5); },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
       {"sci ind x", [] { zq_reg_set(CELL_X, 0, REG_FLAGS); },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"eng ind 2000", [] {},
-       "NONEXISTENT\nExpecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
-      {"sto ind 1000", [] {},
-       "NONEXISTENT\nExpecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
+      {"eng ind 2000", [] {}, "NONEXISTENT\nExpecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
+      {"sto ind 1000", [] {}, "NONEXISTENT\nExpecting Number Found Alpha data.\n\nALPHA DATA\n",
+       ERR_ALPHA_DATA},
       {"sf ind 05", [] { set_alpha_cell(CELL_R00 + 5); },
        "Expecting Number Found Alpha data.\n\nALPHA DATA\n", ERR_ALPHA_DATA},
       {"view ind t", [] { zq_reg_set(CELL_T, 0, REG_FLAGS); },
@@ -118,8 +138,18 @@ TEST_F(ExecutorTest, PassingChecksCallTheHandler) {
       // A digit count given directly is not looked at.
       {"fix 05", [] { set_alpha_cell(CELL_R00 + 5); }, "", 0},
       // Nor is the register that a count read through "ind" would name.
-      {"fix ind 05", [] { zq_reg_set_number(CELL_R00 + 5, number(3)); set_alpha_cell(CELL_R00 + 3); }, "", 0},
-      {"+", [] { zq_reg_set_number(CELL_X, number(2)); zq_reg_set_number(CELL_Y, number(3)); }, "", 0},
+      {"fix ind 05",
+       [] {
+         zq_reg_set_number(CELL_R00 + 5, number(3));
+         set_alpha_cell(CELL_R00 + 3);
+       },
+       "", 0},
+      {"+",
+       [] {
+         zq_reg_set_number(CELL_X, number(2));
+         zq_reg_set_number(CELL_Y, number(3));
+       },
+       "", 0},
   };
   for (const check_case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -266,7 +296,7 @@ TEST_F(ExecutorTest, WordNamingNoRowIsNeverDispatched) {
 }
 
 TEST_F(ExecutorTest, WordsPastTheFinalEndAreNeverRun) {
-  record("clx", MODE_IMMEDIATE);  // the final END at word 2
+  record("clx", MODE_IMMEDIATE);                      // the final END at word 2
   zq_prog[3] = zq_instr_pack({row_of("sin"), 0, 0});  // left over from a longer program
   zq_reg_set(CELL_X, 0, REG_FLAGS);
   pc = 3;
@@ -341,7 +371,8 @@ TEST_F(ExecutorTest, TraceLineOfATypedCommand) {
     const char* text;
     const char* line;
   };
-  for (const number_case& c : std::vector<number_case>{{"12", "12\n"}, {"1e3", "1E+3\n"}, {"-0.5", "-0.5\n"}}) {
+  for (const number_case& c :
+       std::vector<number_case>{{"12", "12\n"}, {"1e3", "1E+3\n"}, {"-0.5", "-0.5\n"}}) {
     char text[zqm_string_size];
     std::snprintf(text, sizeof text, "%s", c.text);
     zq_regs[CELL_LITERAL] = zqm_zq_double_64_from_string(text, sizeof text, 1);

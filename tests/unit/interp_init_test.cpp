@@ -33,8 +33,7 @@
 namespace {
 
 constexpr uint64_t bit(int flag) { return uint64_t{1} << flag; }
-constexpr uint64_t initial_flags =
-    bit(26) | bit(28) | bit(29) | bit(38) | bit(40) | bit(59) | bit(63);
+constexpr uint64_t initial_flags = bit(26) | bit(28) | bit(29) | bit(38) | bit(40) | bit(59) | bit(63);
 constexpr uint64_t mirror_flags = uint64_t{0xff} << 36;  // 36 to 43
 
 using namespace zq_test;

@@ -62,8 +62,8 @@ TEST_F(LabelsTest, AddressesToLines) {
   const struct {
     int64_t address;
     int64_t line;
-  } cases[] = {{0, 1}, {1, 1}, {4, 2}, {5, 3}, {6, 1}, {7, 2}, {8, 3}, {9, 1},
-               {12, 1}};  // past the final END: the final END's line
+  } cases[] = {{0, 1}, {1, 1}, {4, 2}, {5, 3}, {6, 1},
+               {7, 2}, {8, 3}, {9, 1}, {12, 1}};  // past the final END: the final END's line
   for (const auto& c : cases) EXPECT_EQ(zq_address_to_line(c.address), c.line) << c.address;
 }
 
@@ -74,12 +74,12 @@ TEST_F(LabelsTest, LinesToAddressesInTheProgramOfPc) {
     int64_t line;
     int64_t address;
   } cases[] = {
-      {5, 1, 1},   // on an END: the program it closes
-      {8, 1, 6},   {9, 1, 9},  // the final END forms an empty program
-      {4, 5, 7},   // counting runs on past the END
-      {4, 20, 9},  // and stays on the final END
-      {4, 0, 1},   {4, -3, 1},  // below 1 counts as 1
-      {12, 1, 9},  // pc past the final END
+      {5, 1, 1},               // on an END: the program it closes
+      {8, 1, 6},  {9, 1, 9},   // the final END forms an empty program
+      {4, 5, 7},               // counting runs on past the END
+      {4, 20, 9},              // and stays on the final END
+      {4, 0, 1},  {4, -3, 1},  // below 1 counts as 1
+      {12, 1, 9},              // pc past the final END
   };
   for (const auto& c : cases) {
     pc = c.pc;

@@ -42,10 +42,10 @@ TEST_F(ListingTest, LineTextsOfEveryKindOfStep) {
   load({"sto 05 rcl ind x fix 4 sin lbl \"AB\" lbl 10 lbl a",
         "gto \"AB\" xeq 10 gto a gto ind 05 wrts \"NAME\" \"HELLO\" >\"WORLD\" 1.5 end"});
   const char* const expected[] = {
-      "01 sto 05\n",    "02 rcl ind x\n", "03 fix 04\n",     "04 sin \n",       "05 lbl \"AB\"\n",
-      "06 lbl 10\n",    "07 lbl a\n",     "08 gto \"AB\"\n", "09 xeq 10\n",     "10 gto a\n",
-      "11 gto ind 05\n", "12 wrts \"NAME\"\n", "13 \"HELLO\"\n", "14 >\"WORLD\"\n", "15 1.5\n",
-      "16 end \n",      "17 .end. \n",
+      "01 sto 05\n",     "02 rcl ind x\n",     "03 fix 04\n",     "04 sin \n",       "05 lbl \"AB\"\n",
+      "06 lbl 10\n",     "07 lbl a\n",         "08 gto \"AB\"\n", "09 xeq 10\n",     "10 gto a\n",
+      "11 gto ind 05\n", "12 wrts \"NAME\"\n", "13 \"HELLO\"\n",  "14 >\"WORLD\"\n", "15 1.5\n",
+      "16 end \n",       "17 .end. \n",
   };
   int64_t address = 1;
   for (int64_t line = 1; line <= 17; ++line) {

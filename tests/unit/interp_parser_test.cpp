@@ -130,8 +130,12 @@ struct number_entry_case {
 
 TEST_F(ParserTest, NumberInCommandPositionIsEnteredThroughTheLiteralCell) {
   const std::vector<number_entry_case> cases = {
-      {"12", true, "12"},         {"e3", true, "1e3"},          {"-1.5e-2", true, "-0.015"},
-      {"1,5", false, "1.5"},      {"1.5", false, "1.5"},        {".5", true, "0.5"},
+      {"12", true, "12"},
+      {"e3", true, "1e3"},
+      {"-1.5e-2", true, "-0.015"},
+      {"1,5", false, "1.5"},
+      {"1.5", false, "1.5"},
+      {".5", true, "0.5"},
       {"12345678901234567", true, "1.234567890123457e16"},
   };
   for (const number_entry_case& c : cases) {
@@ -335,8 +339,8 @@ TEST_F(ParserTest, TraceShowsTheStackAfterEachCompleteCommandOnly) {
   };
   // A pending stack-display suppression tells whether the display ran.
   const std::vector<display_case> cases = {
-      {{"sto 05"}, true},      {{"sto"}, false},  {{"sto ind"}, false}, {{"sto st"}, false},
-      {{"size"}, false},       {{"sto foo"}, true}, {{"foo"}, true},    {{"@ sto 05"}, false},
+      {{"sto 05"}, true}, {{"sto"}, false},    {{"sto ind"}, false}, {{"sto st"}, false},
+      {{"size"}, false},  {{"sto foo"}, true}, {{"foo"}, true},      {{"@ sto 05"}, false},
   };
   for (const display_case& c : cases) {
     SCOPED_TRACE(c.lines.front());
@@ -373,10 +377,26 @@ struct number_test_case {
 
 TEST_F(ParserTest, NumberTest) {
   const std::vector<number_test_case> cases = {
-      {"12", 1},     {"-1.5", 1},  {"+5", 1},       {"1e5", 1},       {"e3", 1},
-      {"1e-5", 1},   {".5", 1},    {"5.", 1},       {"-", 0},         {"+", 0},
-      {"e", 0},      {".", 0},     {"1-2", 0},      {"--1", 0},       {"1.2.3", 0},
-      {"abc", 0},    {"1e400", 0}, {"1e-400", 0},   {"x2", 0},        {"1,5", 0},
+      {"12", 1},
+      {"-1.5", 1},
+      {"+5", 1},
+      {"1e5", 1},
+      {"e3", 1},
+      {"1e-5", 1},
+      {".5", 1},
+      {"5.", 1},
+      {"-", 0},
+      {"+", 0},
+      {"e", 0},
+      {".", 0},
+      {"1-2", 0},
+      {"--1", 0},
+      {"1.2.3", 0},
+      {"abc", 0},
+      {"1e400", 0},
+      {"1e-400", 0},
+      {"x2", 0},
+      {"1,5", 0},
       {"12345678901234567", 1},
       // The longest words that the conversion buffers hold, and one more.
       {std::string(39, '1'), 1},
@@ -417,11 +437,11 @@ TEST_F(ParserTest, TextHelpers) {
     const char* result;
   };
   for (const strip_case& c : std::vector<strip_case>{{"\"abc\"", 1, "abc"},
-                                                      {">\"abc\"", 2, "abc"},
-                                                      {"|-\"x y\"", 3, "x y"},
-                                                      {"\"\"", 1, ""},
-                                                      {"\"", 1, ""},
-                                                      {">\"", 2, ""}}) {
+                                                     {">\"abc\"", 2, "abc"},
+                                                     {"|-\"x y\"", 3, "x y"},
+                                                     {"\"\"", 1, ""},
+                                                     {"\"", 1, ""},
+                                                     {">\"", 2, ""}}) {
     SCOPED_TRACE(c.text);
     std::memset(zq_text, 'q', sizeof zq_text);
     std::snprintf(zq_text, sizeof zq_text, "%s", c.text);

@@ -25,7 +25,8 @@ uint32_t word_of(int32_t cmd, uint8_t opt, uint16_t add) { return zq_instr_pack(
 
 uint32_t chars(const char* four) {  // four bytes of a text word, first in the lowest byte
   uint32_t word = 0;
-  for (int i = 0; i < 4 && four[i] != '\0'; ++i) word |= static_cast<uint32_t>(static_cast<unsigned char>(four[i])) << (8 * i);
+  for (int i = 0; i < 4 && four[i] != '\0'; ++i)
+    word |= static_cast<uint32_t>(static_cast<unsigned char>(four[i])) << (8 * i);
   return word;
 }
 
@@ -54,12 +55,13 @@ TEST(Instr, PackAndUnpack) {
       {{12, OPT_STACK, 0xffff}, {0x0c, 0x02, 0xff, 0xff}},
       {{77, OPT_FINAL_END | OPT_CHAIN_HEAD, 1}, {0x4d, 0x60, 0x01, 0x00}},
       {{255, 0, 0}, {0xff, 0x00, 0x00, 0x00}},
-      {{-1, 0, 0}, {0xff, 0x01, 0x00, 0x00}},    // bit 8 of cmd in the lowest bit of byte 1
+      {{-1, 0, 0}, {0xff, 0x01, 0x00, 0x00}},  // bit 8 of cmd in the lowest bit of byte 1
       {{-256, 0x7f, 0}, {0x00, 0xff, 0x00, 0x00}},
   };
   for (const auto& c : cases) {
     const uint32_t word = zq_instr_pack(c.in);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ((word >> (8 * i)) & 0xffu, c.bytes[i]) << "cmd " << c.in.cmd << " byte " << i;
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ((word >> (8 * i)) & 0xffu, c.bytes[i]) << "cmd " << c.in.cmd << " byte " << i;
     const zq_instr back = zq_instr_unpack(word);
     EXPECT_EQ(back.cmd, c.in.cmd);  // sign-extended
     EXPECT_EQ(back.opt, c.in.opt);
@@ -104,10 +106,21 @@ TEST_F(Program, StepLayouts) {
   } cases[] = {
       {"plain", 48, 0, 0, "", 1, {}},
       {"register operand", kSto, OPT_IND | OPT_STACK, 2, "", 1, {}},
-      {"text of 20 characters", zq_idx_alpha, 0, 0, "abcdefghijklmnopqrst", 5,
+      {"text of 20 characters",
+       zq_idx_alpha,
+       0,
+       0,
+       "abcdefghijklmnopqrst",
+       5,
        {chars("abcd"), chars("efgh"), chars("ijkl"), chars("mnop")}},
       {"short text", zq_idx_append, 0, 0, "Hi", 5, {chars("Hi"), 0, 0, 0}},
-      {"global label of 9 characters", zq_idx_lbl, OPT_STR, 0, "ABCDEFGHI", 3, {chars("ABCD"), chars("EFGH")}},
+      {"global label of 9 characters",
+       zq_idx_lbl,
+       OPT_STR,
+       0,
+       "ABCDEFGHI",
+       3,
+       {chars("ABCD"), chars("EFGH")}},
       {"local label number", zq_idx_lbl, OPT_NUM, 1, "01", 1, {}},
       {"local label letter", zq_idx_lbl, OPT_CHAR, 'a', "a", 1, {}},
       {"gto a name", zq_idx_gto, OPT_STR, 0, "AB", 4, {0, chars("AB"), 0}},
@@ -124,7 +137,8 @@ TEST_F(Program, StepLayouts) {
     EXPECT_EQ(pc, 1 + c.length) << c.what;
     EXPECT_EQ(zq_final_end, pc) << c.what;
     EXPECT_EQ(zq_prog[1], word_of(c.cmd, c.opt, c.add)) << c.what;
-    for (int64_t i = 1; i < c.length; ++i) EXPECT_EQ(zq_prog[1 + i], c.extra[i - 1]) << c.what << " word " << i;
+    for (int64_t i = 1; i < c.length; ++i)
+      EXPECT_EQ(zq_prog[1 + i], c.extra[i - 1]) << c.what << " word " << i;
     EXPECT_EQ(zq_prog[pc], final_end_word()) << c.what;
     EXPECT_EQ(zq_pc_inc(1), c.length) << c.what;
     EXPECT_EQ(zq_get_step_length(1), c.length) << c.what;
@@ -184,8 +198,8 @@ TEST_F(Program, OutOfMemory) {
 
 TEST_F(Program, EveryRecordedStepLeavesTheFinalEndBehindIt) {
   zq_regs[CELL_LITERAL] = 0;
-  const zq_instr steps[] = {{zq_idx_lbl, OPT_STR, 0}, {zq_idx_nbr, 0, 0},       {zq_idx_gto, OPT_STR, 0},
-                            {zq_idx_end, 0, 0},       {zq_idx_alpha, 0, 0},     {kRun, 0, 0},
+  const zq_instr steps[] = {{zq_idx_lbl, OPT_STR, 0}, {zq_idx_nbr, 0, 0},   {zq_idx_gto, OPT_STR, 0},
+                            {zq_idx_end, 0, 0},       {zq_idx_alpha, 0, 0}, {kRun, 0, 0},
                             {zq_idx_xeq, OPT_NUM, 4}, {zq_idx_end, 0, 0}};
   for (const zq_instr& s : steps) {
     record(s.cmd, s.opt, s.add, "NAME");
@@ -225,9 +239,9 @@ TEST_F(Program, WordsWithoutAStepLayoutStopARun) {
     uint32_t word;
     const char* type;
   } cases[] = {
-      {0, "CMD_TYPE_KEYBD"},                          // a word 0 is row "0"
+      {0, "CMD_TYPE_KEYBD"},  // a word 0 is row "0"
       {word_of(kList, OPT_NUM, 3), "CMD_TYPE_LINE_NO"},
-      {word_of(58, 0, 0), "CMD_TYPE_OPT_ALPHA"},      // clp
+      {word_of(58, 0, 0), "CMD_TYPE_OPT_ALPHA"},  // clp
       {word_of(zq_end_row, 0, 0), "CMD_TYPE_KEYBD"},
       {word_of(250, 0, 0), "zq_get_command_type unknown"},  // names no row
       {word_of(-3, 0, 0), "zq_get_command_type unknown"},

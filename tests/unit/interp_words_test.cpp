@@ -44,7 +44,7 @@ TEST(Words, LinesToWords) {
       {"\"ab cd\tef", {"\"ab cd\"", "ef"}},  // an open quote does not cross a TAB
       {"+\" abc", {"+\" abc\""}},
       {"x\xc3\xa9y", {"x", "y"}},  // bytes from 0x80 up separate words
-      {"\"\xc3\xa9", {"\""}},  // a lone quote counts as closed
+      {"\"\xc3\xa9", {"\""}},      // a lone quote counts as closed
       {"sto \"ab", {"sto", "\"ab\""}},
   };
   for (const auto& c : cases) EXPECT_EQ(split(c.line), c.words) << c.line;
@@ -95,9 +95,8 @@ TEST(Words, StringPrefixLength) {
     const char* word;
     int length;
   } cases[] = {
-      {"\"", 1},    {"\"abc\"", 1}, {"+\"", 2},  {">\"x", 2}, {"|-\"", 3}, {"|-\"ab\"", 3},
-      {"", 0},      {"abc", 0},     {"+", 0},    {"|-", 0},   {"|\"", 0},  {"-\"", 0},
-      {"a\"", 0},
+      {"\"", 1},  {"\"abc\"", 1}, {"+\"", 2}, {">\"x", 2}, {"|-\"", 3}, {"|-\"ab\"", 3}, {"", 0},
+      {"abc", 0}, {"+", 0},       {"|-", 0},  {"|\"", 0},  {"-\"", 0},  {"a\"", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(zq_get_string_prefix_len(c.word), c.length) << c.word;
 }
@@ -107,8 +106,8 @@ TEST(Words, StringTokenClosed) {
     const char* word;
     int closed;
   } cases[] = {
-      {"\"", 1},   {">\"", 1},   {"\"ab\"", 1}, {"+\"x\"", 1}, {"|-\"x\"", 1},
-      {"|-\"", 0}, {"+\"", 0},   {"\"ab", 0},   {">\"ab", 0},  {"", 0},
+      {"\"", 1},   {">\"", 1}, {"\"ab\"", 1}, {"+\"x\"", 1}, {"|-\"x\"", 1},
+      {"|-\"", 0}, {"+\"", 0}, {"\"ab", 0},   {">\"ab", 0},  {"", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(zq_is_string_token_closed(c.word), c.closed) << c.word;
 }

@@ -44,7 +44,8 @@ class operand_source {
     switch (random_() % 10) {
       case 0: return zqm_exponent_max - static_cast<int32_t>(random_() % 40);
       case 1: return zqm_exponent_min + static_cast<int32_t>(random_() % 40);
-      case 2: return zqm_exponent_min + static_cast<int32_t>(random_() % (zqm_exponent_max - zqm_exponent_min + 1));
+      case 2:
+        return zqm_exponent_min + static_cast<int32_t>(random_() % (zqm_exponent_max - zqm_exponent_min + 1));
       default: return static_cast<int32_t>(random_() % 41) - 20;
     }
   }
@@ -78,9 +79,9 @@ testing::AssertionResult same_result(zq_binary quick, zq_binary library, zq_doub
   const zq_double_64 expected = library(a, b);
   const zq_error_code expected_error = zqm_take_error();
   if (r == expected && error == expected_error) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << text_of(a) << " and " << text_of(b) << ": " << text_of(r) << " (error "
-                                     << error << "), library " << text_of(expected) << " (error " << expected_error
-                                     << ")";
+  return testing::AssertionFailure() << text_of(a) << " and " << text_of(b) << ": " << text_of(r)
+                                     << " (error " << error << "), library " << text_of(expected)
+                                     << " (error " << expected_error << ")";
 }
 
 void expect_random_pairs_alike(zq_binary quick, zq_binary library, uint64_t seed) {
@@ -93,15 +94,47 @@ void expect_random_pairs_alike(zq_binary quick, zq_binary library, uint64_t seed
 }
 
 TEST_F(NumberExactArith, RandomSumsAreTheLibrarys) { expect_random_pairs_alike(zqm_add, zqm_library_add, 1); }
-TEST_F(NumberExactArith, RandomDifferencesAreTheLibrarys) { expect_random_pairs_alike(zqm_sub, zqm_library_sub, 2); }
-TEST_F(NumberExactArith, RandomProductsAreTheLibrarys) { expect_random_pairs_alike(zqm_mul, zqm_library_mul, 3); }
+TEST_F(NumberExactArith, RandomDifferencesAreTheLibrarys) {
+  expect_random_pairs_alike(zqm_sub, zqm_library_sub, 2);
+}
+TEST_F(NumberExactArith, RandomProductsAreTheLibrarys) {
+  expect_random_pairs_alike(zqm_mul, zqm_library_mul, 3);
+}
 
 TEST_F(NumberExactArith, EdgeCasesAreTheLibrarys) {
   const char* values[] = {
-      "0", "-0", "0E-398", "0E+369", "-0E+5", "1", "-1", "9999999999999999", "-9999999999999999",
-      "5000000000000000", "5000000000000001", "4999999999999999", "0.5", "1.5", "2.5", "-2.5", "1E-383", "1E-382",
-      "9.999999999999999E+384", "1E+369", "1.000000000000000E+369", "1E-398", "1.0001", "20000.00000000000",
-      "10001500050.00000", "123456789012345.6", "1E+18", "1E-18", "Inf", "-Inf", "NaN", "sNaN",
+      "0",
+      "-0",
+      "0E-398",
+      "0E+369",
+      "-0E+5",
+      "1",
+      "-1",
+      "9999999999999999",
+      "-9999999999999999",
+      "5000000000000000",
+      "5000000000000001",
+      "4999999999999999",
+      "0.5",
+      "1.5",
+      "2.5",
+      "-2.5",
+      "1E-383",
+      "1E-382",
+      "9.999999999999999E+384",
+      "1E+369",
+      "1.000000000000000E+369",
+      "1E-398",
+      "1.0001",
+      "20000.00000000000",
+      "10001500050.00000",
+      "123456789012345.6",
+      "1E+18",
+      "1E-18",
+      "Inf",
+      "-Inf",
+      "NaN",
+      "sNaN",
   };
   for (const char* x : values) {
     for (const char* y : values) {
@@ -140,8 +173,8 @@ TEST_F(NumberExactArith, IntegerPartsAreTheBcdDigits) {
     const zq_double_64 x = source.any();
     ASSERT_EQ(zqm_int(x), int_from_bcd(x)) << text_of(x);
   }
-  for (const char* x : {"2.5", "-2.5", "20000", "0.9999999999999999", "-0", "0E-20", "1E+15", "1E-15", "-1E-16",
-                        "9999999999999999E-15", "Inf", "NaN"}) {
+  for (const char* x : {"2.5", "-2.5", "20000", "0.9999999999999999", "-0", "0E-20", "1E+15", "1E-15",
+                        "-1E-16", "9999999999999999E-15", "Inf", "NaN"}) {
     EXPECT_EQ(zqm_int(quiet_num(x)), int_from_bcd(quiet_num(x))) << x;
   }
   EXPECT_EQ(text_of(zqm_int(quiet_num("2.5"))), "2.000000000000000");

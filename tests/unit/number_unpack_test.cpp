@@ -60,9 +60,9 @@ TEST_F(NumberUnpack, RandomPartsPackAsTheLibraryEncodesThem) {
   for (int i = 0; i < 1000000; ++i) {
     uint64_t coefficient = random() % zqm_coefficient_limit;
     coefficient /= uint64_t{1} << (random() % 54);  // every digit count
-    const zqm_unpacked parts{(random() & 1) != 0, coefficient,
-                             static_cast<int32_t>(random() % (zqm_exponent_max - zqm_exponent_min + 1)) +
-                                 zqm_exponent_min};
+    const zqm_unpacked parts{
+        (random() & 1) != 0, coefficient,
+        static_cast<int32_t>(random() % (zqm_exponent_max - zqm_exponent_min + 1)) + zqm_exponent_min};
     const zq_double_64 value = zqm_pack(parts);
     ASSERT_EQ(value, library_value(parts)) << coefficient << "E" << parts.exponent;
     zqm_unpacked back{};
@@ -83,7 +83,8 @@ TEST_F(NumberUnpack, DivisionByPowersOfTenIsExact) {
     ASSERT_EQ(q.quotient, x / power_of_ten(n)) << x << " / 10^" << n;
     ASSERT_EQ(q.remainder, x % power_of_ten(n)) << x << " % 10^" << n;
   }
-  for (const uint64_t x : {uint64_t{0}, uint64_t{1}, zqm_coefficient_limit - 1, zqm_coefficient_limit, largest}) {
+  for (const uint64_t x :
+       {uint64_t{0}, uint64_t{1}, zqm_coefficient_limit - 1, zqm_coefficient_limit, largest}) {
     for (int n = 0; n < zqm_power_count; ++n) {
       for (const uint64_t near : {x, x - (x > 0), x + (x < largest)}) {
         EXPECT_EQ(zqm_divide_by_power_of_ten(near, n).quotient, near / power_of_ten(n)) << near << " " << n;
@@ -108,12 +109,9 @@ TEST_F(NumberUnpack, EdgeValues) {
     int32_t exponent;
   };
   const Case cases[] = {
-      {"0", false, 0, 0},
-      {"-0", true, 0, 0},
-      {"0E-398", false, 0, -398},
-      {"9999999999999999E+369", false, 9999999999999999, 369},
-      {"-1.234", true, 1234, -3},
-      {"8000000000000000", false, 8000000000000000, 0},
+      {"0", false, 0, 0},         {"-0", true, 0, 0},
+      {"0E-398", false, 0, -398}, {"9999999999999999E+369", false, 9999999999999999, 369},
+      {"-1.234", true, 1234, -3}, {"8000000000000000", false, 8000000000000000, 0},
       {"9E+5", false, 9, 5},
   };
   for (const Case& c : cases) {

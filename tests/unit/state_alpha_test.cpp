@@ -72,8 +72,12 @@ TEST_F(StateAlpha, ShiftLeft) {
     const char* after;
   };
   const Case cases[] = {
-      {"ABCDEFGH", 6, "GH"}, {"ABCD", 6, ""}, {"A", 1, ""}, {"ABCD", 4, ""},
-      {alphabet24, 8, "IJKLMNOPQRSTUVWX"}, {"ABC", 0, "ABC"},
+      {"ABCDEFGH", 6, "GH"},
+      {"ABCD", 6, ""},
+      {"A", 1, ""},
+      {"ABCD", 4, ""},
+      {alphabet24, 8, "IJKLMNOPQRSTUVWX"},
+      {"ABC", 0, "ABC"},
   };
   for (const Case& c : cases) {
     set_alpha(c.before);
@@ -93,7 +97,10 @@ TEST_F(StateAlpha, Rotate) {
     const char* left;
     const char* right;
   };
-  const Case cases[] = {{"", "", ""}, {"A", "A", "A"}, {"ABC", "BCA", "CAB"}, {alphabet24, "BCDEFGHIJKLMNOPQRSTUVWXA", "XABCDEFGHIJKLMNOPQRSTUVW"}};
+  const Case cases[] = {{"", "", ""},
+                        {"A", "A", "A"},
+                        {"ABC", "BCA", "CAB"},
+                        {alphabet24, "BCDEFGHIJKLMNOPQRSTUVWXA", "XABCDEFGHIJKLMNOPQRSTUVW"}};
   for (const Case& c : cases) {
     set_alpha(c.before);
     zq_alpha_rotate_left();
@@ -114,7 +121,8 @@ TEST_F(StateAlpha, ToRegister) {
   for (const Case& c : cases) {
     set_alpha(c.alpha);
     zq_alpha_to_reg(c.n);
-    EXPECT_EQ(zq_regs[CELL_R00 + 5], zq_cell_pack_text(c.stored, static_cast<int64_t>(std::strlen(c.stored))));
+    EXPECT_EQ(zq_regs[CELL_R00 + 5],
+              zq_cell_pack_text(c.stored, static_cast<int64_t>(std::strlen(c.stored))));
     EXPECT_EQ(zq_reg_types[CELL_R00 + 5], REG_ALPHA);
     EXPECT_EQ(alpha_text(), c.alpha);
   }

@@ -32,9 +32,9 @@ testing::AssertionResult same_groups(int mode, zq_double_64 x) {
   if (valid == text_valid && a == ta && b == tb && c == tc && zqm_error == ERR_NONE) {
     return testing::AssertionSuccess();
   }
-  return testing::AssertionFailure() << text_of(x) << " mode " << mode << ": " << valid << " " << a << " " << b
-                                     << " " << c << ", text route " << text_valid << " " << ta << " " << tb << " "
-                                     << tc;
+  return testing::AssertionFailure() << text_of(x) << " mode " << mode << ": " << valid << " " << a << " "
+                                     << b << " " << c << ", text route " << text_valid << " " << ta << " "
+                                     << tb << " " << tc;
 }
 
 testing::AssertionResult same_groups_both_layouts(zq_double_64 x) {
@@ -46,7 +46,8 @@ testing::AssertionResult same_groups_both_layouts(zq_double_64 x) {
 // The write-back as the decimal division n / 100000 that it stands for.
 zq_double_64 divided_counter(int64_t count, int64_t final, int64_t step) {
   const int64_t magnitude = (count < 0 ? -count : count) * 100000 + final * 100 + step;
-  return zqm_div(zqm_zq_double_64_from_lint(count < 0 ? -magnitude : magnitude), zqm_zq_double_64_from_int(100000));
+  return zqm_div(zqm_zq_double_64_from_lint(count < 0 ? -magnitude : magnitude),
+                 zqm_zq_double_64_from_int(100000));
 }
 
 testing::AssertionResult same_counter(int64_t count, int64_t final, int64_t step) {
@@ -101,7 +102,8 @@ TEST_F(ControlRoutes, RandomCountersOfEverySizeAreTheDivision) {
     int64_t count = static_cast<int64_t>(random() % 100000000000);
     for (int64_t d = digits; d < 11; ++d) count /= 10;
     if (random() & 1) count = -count;
-    ASSERT_TRUE(same_counter(count, static_cast<int64_t>(random() % 1000), static_cast<int64_t>(random() % 100)));
+    ASSERT_TRUE(
+        same_counter(count, static_cast<int64_t>(random() % 1000), static_cast<int64_t>(random() % 100)));
   }
   ASSERT_TRUE(same_counter(zq_max_counter, 999, 99));
   ASSERT_TRUE(same_counter(-zq_max_counter, 999, 99));
@@ -129,12 +131,48 @@ TEST_F(ControlRoutes, RandomNumbersDecodeAlike) {
 
 TEST_F(ControlRoutes, EdgeCasesDecodeAlike) {
   const char* values[] = {
-      "2.9999999", "-0.00501", "1.010059", "1.0100094", "1.0100096", "0.0078125", "-0.0078125",
-      "999999999.999999", "999999999.9999995", "1000000000.000001", "-999999999.999999", "-1000000000",
-      "0", "-0", "0E-20", "0E+20", "-0E-5", "1E-6", "-1E-6", "1E-7", "0.000001000000000", "0.0000010000000001",
-      "1E+8", "9E+8", "1E+9", "12345678.9012345", "0.9999995", "0.9999994999999999",
-      "9.223372036854775E18", "-9.223372036854775E18", "9.223372036854776E18", "-9.223372036854776E18",
-      "9.999999999999999E18", "1E19", "1E300", "-1E300", "1E-300", "Inf", "-Inf", "NaN", "-NaN", "sNaN",
+      "2.9999999",
+      "-0.00501",
+      "1.010059",
+      "1.0100094",
+      "1.0100096",
+      "0.0078125",
+      "-0.0078125",
+      "999999999.999999",
+      "999999999.9999995",
+      "1000000000.000001",
+      "-999999999.999999",
+      "-1000000000",
+      "0",
+      "-0",
+      "0E-20",
+      "0E+20",
+      "-0E-5",
+      "1E-6",
+      "-1E-6",
+      "1E-7",
+      "0.000001000000000",
+      "0.0000010000000001",
+      "1E+8",
+      "9E+8",
+      "1E+9",
+      "12345678.9012345",
+      "0.9999995",
+      "0.9999994999999999",
+      "9.223372036854775E18",
+      "-9.223372036854775E18",
+      "9.223372036854776E18",
+      "-9.223372036854776E18",
+      "9.999999999999999E18",
+      "1E19",
+      "1E300",
+      "-1E300",
+      "1E-300",
+      "Inf",
+      "-Inf",
+      "NaN",
+      "-NaN",
+      "sNaN",
   };
   for (const char* x : values) ASSERT_TRUE(same_groups_both_layouts(quiet_num(x)));
 }

@@ -20,7 +20,6 @@ using namespace zq_test;
 
 class StateControl : public FreshTest {
  protected:
-
   // The decoded command names register n directly.
   static void operand(uint16_t n) {
     zq_decoded.opt = OPT_NUM;
@@ -72,7 +71,8 @@ TEST_F(StateControl, DecodesBothLayouts) {
 }
 
 TEST_F(StateControl, RefusesValuesWithoutA64BitIntegerPart) {
-  const char* values[] = {"9.223372036854776E18", "-9.223372036854776E18", "1E300", "Inf", "-Inf", "NaN", "sNaN"};
+  const char* values[] = {
+      "9.223372036854776E18", "-9.223372036854776E18", "1E300", "Inf", "-Inf", "NaN", "sNaN"};
   for (const char* x : values) {
     for (const int mode : {CONTROL_COUNTER, CONTROL_MOVE}) {
       int64_t a = -1, b = -1, c = -1;
@@ -135,7 +135,7 @@ TEST_F(StateControl, WritesTheCounterBack) {
       {21474, 836, 48, "21474.83648"},  // beyond 32 bits: exact all the same
       {-30001, 0, 1, "-30001.00001"},
       {100000, 0, 0, "100000"},
-      {10, 0, 0, "10"},  // the quotient's exponent stays at 0
+      {10, 0, 0, "10"},                             // the quotient's exponent stays at 0
       {99999999999, 999, 99, "99999999999.99999"},  // 16 digits, the largest
       {-99999999999, 999, 99, "-99999999999.99999"},
       {100000000000, 0, 0, nullptr},

@@ -20,7 +20,8 @@ using namespace zq_test;
 // Equal in value (exponents may differ), and not NaN, which compares equal.
 testing::AssertionResult same_value(zq_double_64 actual, const char* expected) {
   const zq_double_64 wanted = num(expected);
-  if (layer_text(actual) != "NaN" && zqm_compare(actual, wanted, CMP_EQ) == 1) return testing::AssertionSuccess();
+  if (layer_text(actual) != "NaN" && zqm_compare(actual, wanted, CMP_EQ) == 1)
+    return testing::AssertionSuccess();
   return testing::AssertionFailure() << layer_text(actual) << " is not " << expected;
 }
 
@@ -113,9 +114,8 @@ TEST_F(StateConversions, DayNumberToDate) {
     const char* date;
   };
   const Case cases[] = {
-      {"2451545", false, "1.012"},     {"2451545", true, "1.012"},
-      {"2460385", false, "3.152024"},  {"2460385", true, "15.032024"},
-      {"2460005", false, "3.012023"},  {"2460385.7", false, "3.152024"},
+      {"2451545", false, "1.012"},    {"2451545", true, "1.012"},     {"2460385", false, "3.152024"},
+      {"2460385", true, "15.032024"}, {"2460005", false, "3.012023"}, {"2460385.7", false, "3.152024"},
   };
   for (const Case& c : cases) {
     zq_clock_mode = c.dmy ? CLK_DMY : 0;
@@ -163,10 +163,10 @@ TEST_F(StateConversions, TimeInAlpha) {
     const char* text;
   };
   const Case cases[] = {
-      {4, 1, "13.3045", " 1:30:45 PM"}, {4, 1, "12.3", " 0:30:00 PM"}, {4, 1, "12", "12:00:00 AM"},
-      {4, 1, "9.5", " 9:50:00 AM"},     {4, 0, "9.05", " 9:05:00"},    {4, 0, "23.5959999", "23:59:60"},
+      {4, 1, "13.3045", " 1:30:45 PM"},  {4, 1, "12.3", " 0:30:00 PM"},      {4, 1, "12", "12:00:00 AM"},
+      {4, 1, "9.5", " 9:50:00 AM"},      {4, 0, "9.05", " 9:05:00"},         {4, 0, "23.5959999", "23:59:60"},
       {6, 0, "7.123456", " 7:12:34.56"}, {5, 0, "-7.123456", " 7:12:34.56"}, {0, 0, "7.123456", " 7"},
-      {1, 0, "7.123456", " 7:12"},      {2, 0, "7.123456", " 7:12"},   {3, 0, "7.123456", " 7:12:34"},
+      {1, 0, "7.123456", " 7:12"},       {2, 0, "7.123456", " 7:12"},        {3, 0, "7.123456", " 7:12:34"},
       {15, 1, "25", "25:00:00.00 AM"},
   };
   for (const Case& c : cases) {

@@ -28,11 +28,16 @@ TEST_F(StateErrors, EachCodeShowsItsMessage) {
     uint8_t recorded;
   };
   const Case cases[] = {
-      {ERR_DATA, "DATA ERROR", 1},     {ERR_OUT_OF_RANGE, "OUT OF RANGE", 2},
-      {ERR_NONEXISTENT, "NONEXISTENT", 3}, {ERR_ALPHA_DATA, "ALPHA DATA", 4},
-      {ERR_FLAG_DATA, "FLAG DATA", 5}, {ERR_MEMORY_LOST, "MEMORY LOST", 6},
-      {ERR_XAIL, "XAIL ERROR", 7},     {ERR_NONE, "UNKNOWN", 99},
-      {8, "UNKNOWN", 99},              {ERR_UNKNOWN, "UNKNOWN", 99},
+      {ERR_DATA, "DATA ERROR", 1},
+      {ERR_OUT_OF_RANGE, "OUT OF RANGE", 2},
+      {ERR_NONEXISTENT, "NONEXISTENT", 3},
+      {ERR_ALPHA_DATA, "ALPHA DATA", 4},
+      {ERR_FLAG_DATA, "FLAG DATA", 5},
+      {ERR_MEMORY_LOST, "MEMORY LOST", 6},
+      {ERR_XAIL, "XAIL ERROR", 7},
+      {ERR_NONE, "UNKNOWN", 99},
+      {8, "UNKNOWN", 99},
+      {ERR_UNKNOWN, "UNKNOWN", 99},
       {256 + ERR_DATA, "DATA ERROR", 1},  // the reporter takes the low 8 bits
   };
   for (const Case& c : cases) {
@@ -158,7 +163,8 @@ TEST_F(StateErrors, MessageLine) {
   const Case cases[] = {
       {MSG_TEXT, "No program resident in memory.", nullptr, "No program resident in memory.\n"},
       {MSG_TEXT, "Alpha register empty.\n", nullptr, "Alpha register empty.\n\n"},
-      {MSG_CHAR, "NONEXISTENT: Character Label not found.", &letter, "NONEXISTENT: Character Label not found. b\n"},
+      {MSG_CHAR, "NONEXISTENT: Character Label not found.", &letter,
+       "NONEXISTENT: Character Label not found. b\n"},
       {MSG_STRING, "Path:", "/tmp/x", "Path: /tmp/x\n"},
       {MSG_LONG, "Count", &number, "Count -42\n"},
       {7, "never shown", nullptr, "\n"},

@@ -39,8 +39,8 @@ TEST_F(StateReadnum, FindsTheFirstNumber) {
       {"- 5", true, false, "5"},          // the blank cuts the sign off
       {"-.5", true, false, "-0.5"},
       {".5", true, false, "0.5"},
-      {"+-+5", true, false, "-5"},        // the whole run of marks counts
-      {"E5", true, false, "5"},           // a letter is no mark
+      {"+-+5", true, false, "-5"},  // the whole run of marks counts
+      {"E5", true, false, "5"},     // a letter is no mark
       {"ABC12DEF", true, false, "12"},
       {"5-3", true, false, "-53"},
       {"5+3", true, false, "53"},
@@ -55,14 +55,14 @@ TEST_F(StateReadnum, FindsTheFirstNumber) {
       {"1.5E-3", true, false, "0.0015"},
       {"1.5E+03", true, false, "1500"},
       {"-1E-5", true, false, "-0.00001"},
-      {"1E5-", true, false, "0.00001"},   // a '-' after the digits still counts
-      {"2E123", true, false, "2E+12"},    // the third exponent digit ends the scan
+      {"1E5-", true, false, "0.00001"},     // a '-' after the digits still counts
+      {"2E123", true, false, "2E+12"},      // the third exponent digit ends the scan
       {"1.5E3.7", true, false, "1.5E+37"},  // marks inside the exponent are skipped
       {"1.5E3,7", true, false, "1500"},     // the separator without grouping is no mark
-      {"7E", true, false, "7"},           // a bare 'E' is dropped
+      {"7E", true, false, "7"},             // a bare 'E' is dropped
       {"7E-", true, false, "7"},
-      {"1.5e3", true, false, "1.5"},      // only an upper-case 'E'
-      {"5 E3", true, false, "5"},         // the exponent must follow directly
+      {"1.5e3", true, false, "1.5"},  // only an upper-case 'E'
+      {"5 E3", true, false, "5"},     // the exponent must follow directly
       {"0012", true, false, "12"},
   };
   for (const scan_case& c : cases) {
@@ -114,7 +114,8 @@ TEST_F(StateReadnum, LongTextsStayInsideTheScanLimit) {
   // Digits up to the limit are collected without overrunning anything; a
   // text that long is no number to the conversion, which gives a NaN.
   const std::string digits(static_cast<size_t>(zq_number_scan_limit) + 20, '7');
-  ASSERT_EQ(zq_parse_number_text((digits + "E-12").c_str(), static_cast<int64_t>(digits.size()) + 4, value), 1);
+  ASSERT_EQ(zq_parse_number_text((digits + "E-12").c_str(), static_cast<int64_t>(digits.size()) + 4, value),
+            1);
   EXPECT_EQ(text_of(value), "NaN");
 }
 
@@ -146,11 +147,8 @@ TEST_F(StateReadnum, InsertsTheExponentMinus) {
     const char* after;
   };
   const Case cases[] = {
-      {"1E5", 3, 1, "1E-5"},
-      {"1.5e12", 6, 1, "1.5e-12"},
-      {"2E3E4", 5, 1, "2E-3E4"},  // the first 'E' only
-      {"15", 2, 0, "15"},
-      {"12E3", 2, 0, "12E3"},     // the 'E' lies beyond the length
+      {"1E5", 3, 1, "1E-5"}, {"1.5e12", 6, 1, "1.5e-12"}, {"2E3E4", 5, 1, "2E-3E4"},  // the first 'E' only
+      {"15", 2, 0, "15"},    {"12E3", 2, 0, "12E3"},  // the 'E' lies beyond the length
   };
   for (const Case& c : cases) {
     char text[16] = {};

@@ -178,8 +178,8 @@ TEST_F(StateRegisters, CellNamesAndStackLetters) {
     const char* name;
   };
   const Case cases[] = {
-      {CELL_L, "l:"}, {CELL_X, "x:"}, {CELL_Y, "y:"}, {CELL_Z, "z:"}, {CELL_T, "t:"},
-      {CELL_R00, "0:"}, {CELL_R00 + 123, "123:"}, {CELL_LAST, "999:"},
+      {CELL_L, "l:"}, {CELL_X, "x:"},   {CELL_Y, "y:"},           {CELL_Z, "z:"},
+      {CELL_T, "t:"}, {CELL_R00, "0:"}, {CELL_R00 + 123, "123:"}, {CELL_LAST, "999:"},
   };
   for (const Case& c : cases) {
     char name[zq_cell_name_size];

@@ -37,21 +37,48 @@ TEST_F(TextBuilder, WritesStopShortOfTheEnd) {
     bool too_long;
   } cases[] = {
       {"nothing", [](zq_text_builder&) {}, "", false},
-      {"bytes that fit", [](zq_text_builder& t) { for (char c : std::string("abc")) t.put(c); }, "abc", false},
-      {"bytes to the last place", [](zq_text_builder& t) { for (char c : std::string("abcdefg")) t.put(c); },
+      {"bytes that fit",
+       [](zq_text_builder& t) {
+         for (char c : std::string("abc")) t.put(c);
+       },
+       "abc", false},
+      {"bytes to the last place",
+       [](zq_text_builder& t) {
+         for (char c : std::string("abcdefg")) t.put(c);
+       },
        "abcdefg", false},
-      {"one byte too many", [](zq_text_builder& t) { for (char c : std::string("abcdefgh")) t.put(c); },
+      {"one byte too many",
+       [](zq_text_builder& t) {
+         for (char c : std::string("abcdefgh")) t.put(c);
+       },
        "abcdefg", true},
       {"a text that fits", [](zq_text_builder& t) { t.append("abcdefg"); }, "abcdefg", false},
       {"a text cut", [](zq_text_builder& t) { t.append("abcdefghij"); }, "abcdefg", true},
       {"a counted part", [](zq_text_builder& t) { t.append("abcdef", 2); }, "ab", false},
-      {"texts one after another", [](zq_text_builder& t) { t.append("abcd"); t.append("efgh"); }, "abcdefg", true},
+      {"texts one after another",
+       [](zq_text_builder& t) {
+         t.append("abcd");
+         t.append("efgh");
+       },
+       "abcdefg", true},
       {"a format that fits", [](zq_text_builder& t) { t.append_format("%.2lld ", 7LL); }, "07 ", false},
-      {"a format to the last place", [](zq_text_builder& t) { t.append("ab"); t.append_format("e%+.0d", -398); },
+      {"a format to the last place",
+       [](zq_text_builder& t) {
+         t.append("ab");
+         t.append_format("e%+.0d", -398);
+       },
        "abe-398", false},
-      {"a format cut", [](zq_text_builder& t) { t.append("abc"); t.append_format("e%+.0d", -398); },
+      {"a format cut",
+       [](zq_text_builder& t) {
+         t.append("abc");
+         t.append_format("e%+.0d", -398);
+       },
        "abce-39", true},
-      {"a format after a full text", [](zq_text_builder& t) { t.append("abcdefg"); t.append_format("%d", 1); },
+      {"a format after a full text",
+       [](zq_text_builder& t) {
+         t.append("abcdefg");
+         t.append_format("%d", 1);
+       },
        "abcdefg", true},
   };
   for (const auto& c : cases) {
