@@ -6,10 +6,13 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "files/paths.h"
 #include "files/save_file.h"
 #include "interp/executor.h"
 #include "interp/input.h"
+#include "interp/interrupt.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
 #include "interp/parser.h"
@@ -70,21 +73,58 @@ bool zq_is_open_string(const char* word) {
   return zq_get_string_prefix_len(word) > 0 && zq_is_string_token_closed(word) != 1;
 }
 
+// No program needs a longer file: memory holds at most one step per word,
+// and no step's line is longer than a full token and its line end.
+constexpr int64_t zq_load_byte_limit = zq_prog_size * zq_token_size;
+
+// The bytes of a file being loaded. They end early, as if the file ended
+// there, at an interrupt of the running program that loads, and once the
+// file has given more than any program can use: a device or a FIFO may
+// never end.
+class zq_load_input {
+ public:
+  explicit zq_load_input(FILE* file) : file_(file) {}
+  int next() {
+    if (too_long_ || zq_sigint_flag) return EOF;
+    const int byte = getc(file_);
+    if (byte != EOF && ++read_ > zq_load_byte_limit) {
+      too_long_ = true;
+      return EOF;
+    }
+    return byte;
+  }
+  // Tells why the file ended early, if it did.
+  void report(const char* name) const {
+    if (zq_sigint_flag) {
+      printf("getp: loading %s interrupted.\n", name);
+    } else if (too_long_) {
+      printf("getp: %s is too long for program memory, loading stopped.\n", name);
+    }
+  }
+
+ private:
+  FILE* file_;
+  int64_t read_ = 0;
+  bool too_long_ = false;
+};
+
 // Closes an open string word: a blank, then the raw bytes of the file up to
 // a stop byte (consumed, not stored), then a double quote. Returns the stop
 // byte, or EOF. Bytes that no longer fit the word are still read, so the
 // next word begins where it would have.
-int zq_close_open_string(zq_text_builder& word, FILE* file) {
+int zq_close_open_string(zq_text_builder& word, zq_load_input& input) {
   word.put(' ');
-  int byte = getc(file);
+  int byte = input.next();
   while (byte != EOF && byte != '\n' && byte != '\t' && byte != '"' && byte != '\r' && byte != '\0' &&
          byte < 0x80) {
     word.put(static_cast<char>(byte));
-    byte = getc(file);
+    byte = input.next();
   }
   word.put('"');
   return byte;
 }
+
+int64_t zq_read_words(zq_load_input& input);
 
 // Hands a finished word to the parser, which records it: the loader feeds
 // the parser as typed lines do. A line number goes no further than the
@@ -178,9 +218,14 @@ void zq_load_program_file(int64_t address) {
   zq_reset_decoded();
   zq_xail = 0;
 
+  // The parser takes zq_text for every word.
+  char name[zq_text_size];
+  std::memcpy(name, zq_text, sizeof name);
   pc = address;
-  zq_read_program_file_text(file);
+  zq_load_input input(file);
+  zq_read_words(input);
   fclose(file);
+  input.report(name);
   zq_put_final_end(pc);
   zq_link_labels();
   // Memory from address on was replaced: no pending return may still point
@@ -197,13 +242,16 @@ void zq_load_program_file(int64_t address) {
   zq_mode = mode;
 }
 
-int64_t zq_read_program_file_text(FILE* file) {
+namespace {
+
+// The tokenizer over the bytes of one load.
+int64_t zq_read_words(zq_load_input& input) {
   puts(" ");
   char buffer[zq_token_size];
   zq_text_builder word(buffer);
   bool quoted = false;
   int64_t taken = 0;
-  for (int next = getc(file); next != EOF; next = getc(file)) {
+  for (int next = input.next(); next != EOF; next = input.next()) {
     unsigned char byte = static_cast<unsigned char>(next);
     if (!zq_map_utf8_char(&byte)) continue;
     // A NUL would end the word's text early; it is dropped like an unknown byte.
@@ -217,7 +265,7 @@ int64_t zq_read_program_file_text(FILE* file) {
     bool line_end = zq_is_line_end(byte);
     if (!word.empty()) {
       // An open string runs on over the separator that ended it.
-      if (zq_is_open_string(word.c_str())) line_end = zq_is_line_end(zq_close_open_string(word, file));
+      if (zq_is_open_string(word.c_str())) line_end = zq_is_line_end(zq_close_open_string(word, input));
       if (strcasecmp(word.c_str(), zq_final_end_word) != 0) zq_hand_over(word, true);
       word.clear();
       quoted = false;
@@ -225,10 +273,17 @@ int64_t zq_read_program_file_text(FILE* file) {
     if (line_end) zq_hand_over_line_end();
   }
   if (!word.empty()) {
-    if (zq_is_open_string(word.c_str())) zq_close_open_string(word, file);
+    if (zq_is_open_string(word.c_str())) zq_close_open_string(word, input);
     if (strcasecmp(word.c_str(), zq_final_end_word) != 0) zq_hand_over(word, false);
   }
   return taken;
+}
+
+}  // namespace
+
+int64_t zq_read_program_file_text(FILE* file) {
+  zq_load_input input(file);
+  return zq_read_words(input);
 }
 
 int zq_map_utf8_char(unsigned char* byte) {

@@ -9,7 +9,12 @@ void zq_sigint_install() {
   // Cleared first, so that an interrupt arriving just after the handler is
   // in place is not lost.
   zq_sigint_flag = 0;
-  signal(SIGINT, zq_sigint_handler);
+  // Without SA_RESTART: an interrupt also ends a read or an open that a
+  // step waits on, such as a load from a FIFO that gives nothing.
+  struct sigaction action {};
+  action.sa_handler = zq_sigint_handler;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
 }
 
 void zq_sigint_restore() {
