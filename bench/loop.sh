@@ -17,15 +17,7 @@ binary=$(realpath "${1:-$repo/build/zq17}")
 runs=${2:-5}
 [ -x "$binary" ] || bash "$repo/tools/build.sh"
 
-missing=()
-for package in bc dc python3; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+bash "$repo/tools/install_packages.sh" bc dc python3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

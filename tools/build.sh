@@ -7,15 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-missing=()
-for package in cmake g++ make libgtest-dev gcc-12-source; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+bash tools/install_packages.sh cmake g++ make libgtest-dev gcc-12-source
 
 jobs=$(nproc)
 case "${1:-}" in

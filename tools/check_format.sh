@@ -9,11 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! dpkg -s clang-format >/dev/null 2>&1; then
-  echo "installing: clang-format"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-format >/dev/null
-fi
+bash tools/install_packages.sh clang-format
 
 mapfile -t files < <(find src tests -name '*.cpp' -o -name '*.h' | sort)
 case "${1:-}" in

@@ -71,3 +71,9 @@ char zq_read_answer() {
   for (int c = first; c != EOF && c != '\n';) c = zq_input_byte();
   return first == EOF ? 0 : static_cast<char>(first);
 }
+
+void zq_input_reset() {
+  zq_input_next = 0;
+  zq_input_end = 0;
+  zq_input_ended = false;
+}

@@ -11,3 +11,6 @@ char* zq_read_line(char* line, size_t size);
 // The first character of one answer line, or 0 at end of input; the rest of
 // the line is consumed.
 char zq_read_answer();
+
+// Forgets buffered input and its end, as a new process finds them.
+void zq_input_reset();

@@ -2,6 +2,7 @@
 #include "interp/interrupt.h"
 
 volatile std::sig_atomic_t zq_sigint_flag = 0;
+int64_t zq_run_step_budget = -1;
 
 void zq_sigint_handler(int) { zq_sigint_flag = 1; }
 
@@ -23,6 +24,8 @@ void zq_sigint_restore() {
 }
 
 int zq_sigint_take() {
+  if (zq_run_step_budget == 0) return 1;
+  if (zq_run_step_budget > 0) --zq_run_step_budget;
   if (!zq_sigint_flag) return 0;
   zq_sigint_flag = 0;
   return 1;

@@ -4,9 +4,13 @@
 #pragma once
 
 #include <csignal>
+#include <cstdint>
 
 // 1 when SIGINT arrived while a program ran.
 extern volatile std::sig_atomic_t zq_sigint_flag;
+// Steps that runs may still make before each stops as if interrupted; -1
+// means no bound. Only the fuzzing harnesses bound runs.
+extern int64_t zq_run_step_budget;
 
 void zq_sigint_handler(int signal_number);
 // Catches SIGINT for the run that begins, with the flag cleared.

@@ -51,15 +51,16 @@ void zq_init_at_start() {
   zq_init_state(false);
   // Besides, what clall leaves alone: the state of the line that runs it (and
   // of an xail line or a file load within it), the label catalogue and what
-  // the options decided. A real start finds all of it at rest already; set
-  // here, it makes this the start state from any state, which is where every
-  // unit test begins.
+  // the options decided, and typed input. A real start finds all of it at
+  // rest already; set here, it makes this the start state from any state,
+  // which is where every unit test begins.
   zq_suppress_display = 0;
   zq_skip_pending = 0;
   zq_xail_failed = 0;
   std::memset(zq_labels, 0, sizeof zq_labels);
   zq_label_count = 0;
   zq_program_reader_reset();
+  zq_input_reset();
   zq_restored = 0;
   zq_autorun = 0;
 }

@@ -22,4 +22,14 @@ TEST(Interrupt, OnlySetsAFlagWhileInstalled) {
   EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
+TEST(Interrupt, ASpentStepBudgetStopsEveryRun) {
+  zq_run_step_budget = 2;
+  EXPECT_EQ(zq_sigint_take(), 0);
+  EXPECT_EQ(zq_sigint_take(), 0);
+  EXPECT_EQ(zq_sigint_take(), 1);
+  EXPECT_EQ(zq_sigint_take(), 1) << "and the next run after its first step";
+  zq_run_step_budget = -1;
+  EXPECT_EQ(zq_sigint_take(), 0);
+}
+
 }  // namespace
