@@ -19,12 +19,14 @@ if(NOT EXISTS ${ZQ_DECNUMBER_DIR}/decNumber.c)
   endif()
 endif()
 
-# Two reads past the end of live memory, which AddressSanitizer stops on:
+# Three reads past the end of live memory, which AddressSanitizer stops on:
 # decFinalize's fold-down (texts such as 1e370) keeps a pointer into a buffer
-# of an inner block after the block has ended, and decFloatFMA (inside the
+# of an inner block after the block has ended; decFloatFMA (inside the
 # remainder) reads a whole 4-byte word before it checks that the word lies
-# inside the coefficient. Static storage for the one, the bound tested first
-# for the other.
+# inside the coefficient; and decDivide, stripping the zero units of an
+# accumulator that a division has emptied (5 / 625), reads the unit below the
+# accumulator before it checks that it has passed the end. Static storage for
+# the first, the bound tested first for the others.
 #
 # Replaces from with to in a source file, writing it only while it still
 # needs the change; a source that holds neither text is not the one these
@@ -51,6 +53,9 @@ foreach(zq_side hi lo)
     "UBTOUI(${zq_side}->msd)==0 && ${zq_side}->msd+3<${zq_side}->lsd"
     "${zq_side}->msd+3<${zq_side}->lsd && UBTOUI(${zq_side}->msd)==0")
 endforeach()
+zq_patch_source(${ZQ_DECNUMBER_DIR}/decBasic.c
+  "for (; *msua==0 && msua>=lsua;) msua--;"
+  "for (; msua>=lsua && *msua==0;) msua--;")
 
 # The two files the library expects from GCC's own configure step, written
 # only when their content changes, so that a reconfigure rebuilds nothing.
