@@ -1,32 +1,46 @@
 #!/usr/bin/env bash
 # Installs the packages the build needs (only those missing), then builds
-# build/zq17. "test" also runs every test; "sanitize" builds and runs the same
-# suite under AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-sanitize/. Both of these, which CI runs, stop on any compiler
-# warning in our code; the plain build only shows them.
+# build/zq17. "test" runs every test, as CI does: the include layers and the
+# source layout, the suite in build/, the same suite under AddressSanitizer
+# and UndefinedBehaviorSanitizer in build-sanitize/, and a minute of each
+# fuzzing harness. "check" and "sanitize" run one of the two suites alone.
+# The test builds stop on any compiler warning in our code; the plain build
+# only shows them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install_packages.sh cmake g++ make libgtest-dev gcc-12-source
 
 jobs=$(nproc)
+
+check() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DZQ_WERROR=ON >/dev/null
+  cmake --build build -j "$jobs"
+  ctest --test-dir build -j "$jobs" --output-on-failure
+}
+
+sanitize() {
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_SANITIZE=ON -DZQ_WERROR=ON >/dev/null
+  cmake --build build-sanitize -j "$jobs"
+  ctest --test-dir build-sanitize -j "$jobs" --output-on-failure
+}
+
 case "${1:-}" in
   "")
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DZQ_WERROR=OFF >/dev/null
     cmake --build build -j "$jobs"
     ;;
   test)
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DZQ_WERROR=ON >/dev/null
-    cmake --build build -j "$jobs"
-    ctest --test-dir build -j "$jobs" --output-on-failure
+    bash tools/check_layers.sh
+    bash tools/check_format.sh
+    check
+    sanitize
+    bash tools/fuzz.sh 60
     ;;
-  sanitize)
-    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_SANITIZE=ON -DZQ_WERROR=ON >/dev/null
-    cmake --build build-sanitize -j "$jobs"
-    ctest --test-dir build-sanitize -j "$jobs" --output-on-failure
-    ;;
+  check) check ;;
+  sanitize) sanitize ;;
   *)
-    echo "usage: $0 [test|sanitize]" >&2
+    echo "usage: $0 [test|check|sanitize]" >&2
     exit 2
     ;;
 esac
