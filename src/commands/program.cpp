@@ -31,8 +31,8 @@ bool zq_cache_names_the_label(int64_t target) {
   const uint8_t opt = zq_decoded.opt;
   if (label.cmd != zq_idx_lbl || (opt & OPT_IND)) return false;
   if (opt & OPT_STR) {
-    return (label.opt & OPT_STR) && zq_prog_word(target + 1) == zq_prog_word(pc + 2) &&
-           zq_prog_word(target + 2) == zq_prog_word(pc + 3);
+    return (label.opt & OPT_STR) && zq_word_at(target + 1) == zq_word_at(pc + 2) &&
+           zq_word_at(target + 2) == zq_word_at(pc + 3);
   }
   const uint8_t kind = opt & (OPT_NUM | OPT_CHAR);
   return kind != 0 && (label.opt & kind) && label.add == zq_decoded.add;
@@ -45,7 +45,7 @@ void zq_print_line_at_pc() { zq_print_program_line(zq_address_to_line(pc), pc, L
 int zq_goto_label() {
   // Only a step taken from program memory has a destination cache.
   const bool from_step = zq_mode == MODE_RUN && !zq_xail;
-  const uint32_t cache = zq_prog_word(pc + 1);
+  const uint32_t cache = zq_word_at(pc + 1);
   int result = 1;
   if (from_step && cache != 0 && cache < zq_final_end && zq_cache_names_the_label(cache)) {
     pc = cache;
@@ -75,7 +75,7 @@ void zq_cmd_run() {
   zq_advance = ADV_NEXT;
   zq_sigint_install();
   while (zq_mode == MODE_RUN) {
-    zq_execute();
+    zq_execute_step();
     if (zq_trace == 1) zq_cmd_prstk();
     // An interrupt ends the run after its step; an error stop made by that
     // step is left for the executor to recover from.

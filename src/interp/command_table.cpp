@@ -10,6 +10,7 @@
 
 #include "interp/init.h"
 #include "interp/parser.h"
+#include "interp/program.h"
 
 // Handler groups (each group adds its header here): the table is how the
 // interpreter reaches the command set.
@@ -278,6 +279,8 @@ constexpr zq_alias zq_aliases[zq_alias_count] = {
   {"x!=y?",   "x<>y?"}, {"x!=0?",   "x<>0?"}, {"pra",     "aview"},
 };
 // clang-format on
+
+constexpr zq_length_table zq_step_lengths = zq_make_length_table(zq_commands);
 
 namespace {
 

@@ -35,8 +35,9 @@ bool zq_cell_numeric(zq_cell_index cell) {
   return cell != zq_no_cell && zq_tag_is_numeric(zq_reg_types[cell]);
 }
 
-// The register operand, and with "ind" the register it points to.
-bool zq_reg_operand_numeric(const zq_command& row) {
+// The register operand, and with "ind" the register it points to. Inlined
+// into the quick checks that most steps pass.
+[[gnu::always_inline]] inline bool zq_reg_operand_numeric(const zq_command& row) {
   const bool indirect = (zq_decoded.opt & OPT_IND) != 0;
   if (row.cmd_type == CMD_TYPE_FNL2) {
     // A digit count or catalogue number given directly needs no test. With
@@ -70,6 +71,17 @@ const char* zq_type_word(uint8_t tag) {
   }
 }
 
+// The full checks, for the steps the quick ones do not pass: false, with
+// the failure reported, when they fail too. Out of line, so that a step
+// keeps no room for the failure's tags.
+[[gnu::noinline]] bool zq_all_checks_pass() {
+  uint8_t found = 0;
+  uint8_t expected = 0;
+  if (zq_check_operands(found, expected)) return true;
+  zq_type_error(found, expected);
+  return false;
+}
+
 // Ends a run; no return stays pending.
 void zq_stop_run() {
   zq_mode = MODE_IMMEDIATE;
@@ -85,14 +97,8 @@ void zq_stop_run() {
 [[gnu::always_inline]] inline bool zq_check_and_call() {
   const zq_command& row = zq_commands[zq_decoded.cmd];
   const uint64_t outer = zq_operand_begin();
-  uint8_t found = 0;
-  uint8_t expected = 0;
-  const bool passed = zq_plain_checks_pass(row) || zq_check_operands(found, expected);
-  if (passed) {
-    row.handler();
-  } else {
-    zq_type_error(found, expected);
-  }
+  const bool passed = zq_plain_checks_pass(row) || zq_all_checks_pass();
+  if (passed) row.handler();
   zq_operand_end(outer);
   return passed;
 }
@@ -102,6 +108,8 @@ void zq_execute_immediate() {
   if (zq_trace) zq_trace_command();
   zq_check_and_call();
 }
+
+}  // namespace
 
 void zq_execute_step() {
   // Only memory in use holds steps: past the final END lie stale words.
@@ -126,8 +134,6 @@ void zq_execute_step() {
     zq_quit = 0;
   }
 }
-
-}  // namespace
 
 void zq_execute() {
   switch (zq_mode) {

@@ -23,6 +23,9 @@ extern int64_t zq_ret_depth;
 void zq_drop_returns_from(int64_t address);
 
 void zq_execute();
+// What zq_execute does in MODE_RUN: the step at pc, then pc moves on. The run
+// loop calls it directly, as it runs while that mode lasts.
+void zq_execute_step();
 int zq_check_operands(uint8_t& found, uint8_t& expected);
 void zq_type_error(uint8_t found, uint8_t expected);
 void zq_show_type_error(uint8_t found, uint8_t expected);

@@ -22,11 +22,3 @@ void zq_sigint_restore() {
   signal(SIGINT, SIG_DFL);
   zq_sigint_flag = 0;
 }
-
-int zq_sigint_take() {
-  if (zq_run_step_budget == 0) return 1;
-  if (zq_run_step_budget > 0) --zq_run_step_budget;
-  if (!zq_sigint_flag) return 0;
-  zq_sigint_flag = 0;
-  return 1;
-}

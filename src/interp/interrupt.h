@@ -17,5 +17,14 @@ void zq_sigint_handler(int signal_number);
 void zq_sigint_install();
 // Gives SIGINT back its default action at the end of a run.
 void zq_sigint_restore();
-// 1, clearing the flag, when an interrupt is pending; else 0.
-int zq_sigint_take();
+// 1, clearing the flag, when an interrupt is pending; else 0. Inline: the
+// run loop asks after every step.
+inline int zq_sigint_take() {
+  if (zq_run_step_budget >= 0) {
+    if (zq_run_step_budget == 0) return 1;
+    --zq_run_step_budget;
+  }
+  if (!zq_sigint_flag) return 0;
+  zq_sigint_flag = 0;
+  return 1;
+}

@@ -74,7 +74,7 @@ bool zq_index_labels() {
       zq_end_index[zq_end_index_count++] = a;
     } else if (in.cmd == zq_idx_lbl) {
       if (in.opt & OPT_STR) {
-        const uint64_t name = zq_prog_word(a + 1) | uint64_t{zq_prog_word(a + 2)} << 32;
+        const uint64_t name = zq_word_at(a + 1) | uint64_t{zq_word_at(a + 2)} << 32;
         zq_label_index[zq_label_index_count++] = {OPT_STR, 0, name, a};
       }
       for (const uint8_t kind : {OPT_NUM, OPT_CHAR}) {
@@ -192,7 +192,7 @@ int64_t zq_find_string_label(uint32_t word0, uint32_t word1) {
     if (first != last) return (last - 1)->address;
   } else {
     for (int64_t a = zq_chain_last(); a != 0; a = zq_chain_next(a)) {
-      if (zq_is_global_label(zq_step_at(a)) && zq_prog_word(a + 1) == word0 && zq_prog_word(a + 2) == word1)
+      if (zq_is_global_label(zq_step_at(a)) && zq_word_at(a + 1) == word0 && zq_word_at(a + 2) == word1)
         return a;
     }
   }
@@ -244,7 +244,7 @@ int64_t zq_find_branch_target() {
       // A step of a running program keeps its name after dest_adr; a typed
       // command, or one of an xail line, has it in zq_text.
       if (zq_mode == MODE_RUN && !zq_xail)
-        return zq_find_string_label(zq_prog_word(pc + 2), zq_prog_word(pc + 3));
+        return zq_find_string_label(zq_word_at(pc + 2), zq_word_at(pc + 3));
       return zq_find_global_label(zq_text);
     }
     if (opt & OPT_NUM) return zq_find_numeric_label(add);

@@ -6,10 +6,6 @@
 #include "interp/labels.h"
 #include "interp/program.h"
 
-uint32_t zq_prog_word(int64_t address) {
-  return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0;
-}
-
 int64_t zq_chain_next(int64_t address) {
   const int64_t link = zq_step_at(address).add;
   return link >= 1 && link < address ? link : 0;

@@ -4,9 +4,6 @@
 
 #include <cstdint>
 
-// The word at address; outside memory it reads as 0.
-uint32_t zq_prog_word(int64_t address);
-
 // Every global label and every END before the final END is a chain member:
 // its add field links to the member before it, the first member links to 1
 // (and carries OPT_CHAIN_HEAD), and the final END links to the last member.

@@ -2,7 +2,6 @@
 // instruction word alone, so memory is walked, never indexed.
 #include "interp/program.h"
 
-#include <array>
 #include <cstdio>
 
 #include "commands/program.h"
@@ -18,58 +17,11 @@ int64_t zq_final_end = 1;
 namespace {
 
 constexpr int zq_final_end_link = 1;  // the link of a final END with no chain before it
-// In the table of step lengths: a cmd field that names no row with a step
-// layout.
-constexpr uint8_t zq_no_layout = 0xff;
-
-uint32_t zq_word_at(int64_t address) { return address >= 0 && address < zq_prog_size ? zq_prog[address] : 0; }
 
 // The cmd_type of a row, or -1 for a cmd that names no row (damaged memory).
 int zq_row_type(int32_t cmd) { return zq_row_exists(cmd) ? zq_commands[cmd].cmd_type : -1; }
 
-// Words of the step that in begins, as recorded; 0 for a type without a
-// step layout. An END counts 1 here.
-int64_t zq_step_words(const zq_instr& in) {
-  const bool named = in.opt & OPT_STR;
-  switch (zq_row_type(in.cmd)) {
-    case CMD_TYPE_FN: return in.cmd == zq_idx_nbr ? 3 : 1;
-    case CMD_TYPE_FNL1:
-    case CMD_TYPE_FNL2: return 1;
-    case CMD_TYPE_ALPHA: return 5;
-    case CMD_TYPE_GTO_XEQ: return named ? 4 : 2;
-    case CMD_TYPE_LBL:
-      if (named) return 3;
-      return (in.opt & (OPT_NUM | OPT_CHAR)) ? 1 : 2;
-    case CMD_TYPE_PLS_STR: return named ? 3 : 2;
-    default: return 0;
-  }
-}
-
-// Every run advances through zq_pc_inc after each step. The length of a
-// step follows from its row (the cmd field's nine bits) and, for labels,
-// jumps and file commands, from whether it has a name and whether a number
-// or letter; so it is looked up by those bits, in a table made once from the
-// layouts above.
-uint32_t zq_length_key(uint32_t word) {
-  const uint32_t opt = word >> zq_instr_opt_shift;
-  return (word & zq_instr_cmd_mask) << 2 | ((opt & OPT_STR) ? 2 : 0) | ((opt & (OPT_NUM | OPT_CHAR)) ? 1 : 0);
-}
-
-using zq_length_table = std::array<uint8_t, (zq_instr_cmd_mask + 1) << 2>;
-
-[[gnu::cold]] zq_length_table zq_make_length_table() {
-  zq_length_table words{};
-  words.fill(zq_no_layout);
-  for (int32_t cmd = 0; cmd < zq_command_count; ++cmd) {
-    for (const int opt : {0, int{OPT_NUM}, int{OPT_STR}, OPT_STR | OPT_NUM}) {
-      const zq_instr in{cmd, static_cast<uint8_t>(opt), 0};
-      const int64_t length = cmd == zq_idx_end ? 0 : zq_step_words(in);
-      if (cmd == zq_idx_end || length > 0)
-        words[zq_length_key(zq_instr_pack(in))] = static_cast<uint8_t>(length);
-    }
-  }
-  return words;
-}
+int64_t zq_step_words(const zq_instr& in) { return zq_step_words_of(in.cmd, zq_row_type(in.cmd), in.opt); }
 
 // Text bytes go four to a word, the first in the lowest byte; the first
 // count bytes of text, NUL-padded after its end, fill count / 4 words.
@@ -108,8 +60,6 @@ void zq_load_bytes(int64_t address, char* text, int count) {
 
 }  // namespace
 
-zq_instr zq_step_at(int64_t address) { return zq_instr_unpack(zq_word_at(address)); }
-
 void zq_pack_name(const char* name, uint32_t& word0, uint32_t& word1) {
   uint32_t words[2];
   zq_pack_bytes(name, zq_step_name_size, words);
@@ -130,11 +80,6 @@ void zq_step_name(int64_t address, char (&name)[zq_step_name_size + 1]) {
 
 void zq_step_text(int64_t address, char (&text)[zq_step_text_size + 1]) {
   zq_load_bytes(address, text, zq_step_text_size);
-}
-
-zq_double_64 zq_step_number(int64_t address) {
-  return static_cast<zq_double_64>(zq_word_at(address)) |
-         (static_cast<zq_double_64>(zq_word_at(address + 1)) << 32);
 }
 
 void zq_clear_program_memory() {
@@ -187,12 +132,8 @@ void zq_calc_load_program() {
   zq_final_end = pc;
 }
 
-int64_t zq_pc_inc(int64_t address) {
-  static const zq_length_table zq_words_by_key = zq_make_length_table();
-  const uint32_t word = zq_word_at(address);
-  const uint8_t words = zq_words_by_key[zq_length_key(word)];
-  if (words != zq_no_layout) return words;
-  const zq_instr in = zq_instr_unpack(word);
+[[gnu::cold]] int64_t zq_unknown_step_length(int64_t address) {
+  const zq_instr in = zq_step_at(address);
   std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n",
               zq_get_command_type(zq_row_type(in.cmd)), static_cast<int>(address));
   // A step of unknown length ends a run, through the handler of stop; the

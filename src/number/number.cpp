@@ -100,8 +100,6 @@ zq_error_code zqm_take_error() {
   return code;
 }
 
-zq_error_code zqm_first_error() { return zqm_first_failure; }
-
 const char* zqm_get_version() { return decDoubleVersion(); }
 
 int64_t zqm_init() {

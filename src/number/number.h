@@ -71,7 +71,8 @@ zq_error_code zqm_take_error();
 // The first failure since the last zqm_take_error. The pending error is only
 // the verdict of the last call that raised a condition, so a later call that
 // only rounds clears it; this one stays until the next take.
-zq_error_code zqm_first_error();
+extern zq_error_code zqm_first_failure;
+inline zq_error_code zqm_first_error() { return zqm_first_failure; }
 
 // ---- conversions (convert.cpp) ----
 

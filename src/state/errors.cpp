@@ -93,12 +93,10 @@ bool zq_all_finite(std::initializer_list<zq_double_64> values) {
 
 }  // namespace
 
-bool zq_number_failed(zq_error_code code) { return zq_number_verdict(false, code); }
-
 bool zq_number_failed_anywhere() { return zq_number_verdict(zqm_first_error() != ERR_NONE, ERR_DATA); }
 
-bool zq_number_failed_for(std::initializer_list<zq_double_64> operands,
-                          std::initializer_list<zq_double_64> results) {
-  const bool hidden = zqm_first_error() != ERR_NONE && zq_all_finite(operands) && !zq_all_finite(results);
+bool zq_number_failed_hiding(std::initializer_list<zq_double_64> operands,
+                             std::initializer_list<zq_double_64> results) {
+  const bool hidden = zq_all_finite(operands) && !zq_all_finite(results);
   return zq_number_verdict(hidden, ERR_DATA);
 }

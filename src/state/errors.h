@@ -32,14 +32,26 @@ zq_error_code zq_check_data_error(zq_error_code code);
 void zq_show_message(int kind, const char* text, const void* argument);
 
 // The number layer's verdict on the calls since the last zqm_take_error:
-// on a failure of any class, reports `code` and returns true.
-bool zq_number_failed(zq_error_code code = ERR_DATA);
+// on a failure of any class, reports `code` and returns true. Inline, as
+// zq_number_failed_for: most commands ask, and nearly every answer is no.
+inline bool zq_number_failed(zq_error_code code = ERR_DATA) {
+  if (zqm_take_error() == ERR_NONE) return false;
+  zq_report_error(code);
+  return true;
+}
 // The same over every call since then, not only the last one that raised a
 // condition: a failure that a later call hid counts as well (DATA ERROR).
 bool zq_number_failed_anywhere();
+// zq_number_failed_for once a call since the last take has failed.
+bool zq_number_failed_hiding(std::initializer_list<zq_double_64> operands,
+                             std::initializer_list<zq_double_64> results);
 // zq_number_failed, and DATA ERROR too for a failure that a later call hid
 // when it left an infinity or a NaN among the results although every
 // operand was finite. A hidden failure with finite results stands: r-p at
 // X = 0 relies on the arc tangent of the infinite quotient.
-bool zq_number_failed_for(std::initializer_list<zq_double_64> operands,
-                          std::initializer_list<zq_double_64> results);
+inline bool zq_number_failed_for(std::initializer_list<zq_double_64> operands,
+                                 std::initializer_list<zq_double_64> results) {
+  // Without a failure nothing is hidden, and the values need no look.
+  if (zqm_first_error() == ERR_NONE) return zq_number_failed();
+  return zq_number_failed_hiding(operands, results);
+}

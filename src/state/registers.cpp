@@ -26,7 +26,7 @@ constexpr const char* zq_stack_strings[] = {"l", "x", "y", "z", "t"};
 void zq_reg_clear(zq_cell_index index) { zq_reg_set(index, zqm_k_0, REG_NUMBER); }
 
 zq_cell_index zq_reg_check_index(zq_cell_index index) {
-  if (index >= CELL_L && index <= CELL_LAST) return index;
+  if (zq_cell_exists(index)) return index;
   zq_show_message(MSG_TEXT, "NONEXISTENT", nullptr);
   return zq_no_cell;
 }
@@ -68,20 +68,15 @@ zq_operand* zq_operand_memo() {
 
 }  // namespace
 
-zq_cell_index zq_operand_cell() {
-  const uint8_t opt = zq_decoded.opt;
-  zq_cell_index cell = zq_decoded.add;
-  if ((opt & OPT_NUM) && !(opt & OPT_STACK)) cell += CELL_R00;
-  // A cell that exists passes its check silently, the same at every request.
-  if (cell >= CELL_L && cell <= CELL_LAST) return cell;
+zq_cell_index zq_operand_missing_cell(zq_cell_index cell) {
   zq_operand* const memo = zq_operand_memo();
   if (memo && memo->has_cell) return memo->cell;
-  cell = zq_reg_check_index(cell);
+  const zq_cell_index checked = zq_reg_check_index(cell);
   if (memo) {
     memo->has_cell = true;
-    memo->cell = cell;
+    memo->cell = checked;
   }
-  return cell;
+  return checked;
 }
 
 zq_cell_index zq_operand_target() {
@@ -99,10 +94,6 @@ zq_cell_index zq_operand_target() {
     memo->target = target;
   }
   return target;
-}
-
-zq_cell_index zq_get_operand_reg() {
-  return (zq_decoded.opt & OPT_IND) ? zq_operand_target() : zq_operand_cell();
 }
 
 std::optional<zq_double_64> zq_get_operand_value() {

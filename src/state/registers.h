@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "number/number.h"
+#include "state/execution.h"
 
 using zq_cell_index = int64_t;
 
@@ -111,15 +112,31 @@ inline uint64_t zq_operand_begin() {
 }
 inline void zq_operand_end(uint64_t outer) { zq_operand_command = outer; }
 
+// The cell the operand names before its index check.
+inline zq_cell_index zq_operand_named_cell() {
+  const uint8_t opt = zq_decoded.opt;
+  const zq_cell_index cell = zq_decoded.add;
+  return (opt & OPT_NUM) && !(opt & OPT_STACK) ? cell + CELL_R00 : cell;
+}
+inline bool zq_cell_exists(zq_cell_index cell) { return cell >= CELL_L && cell <= CELL_LAST; }
+// The index check of a named cell that does not exist, once per command.
+zq_cell_index zq_operand_missing_cell(zq_cell_index cell);
 // The cell the operand names (the pointer with OPT_IND), or zq_no_cell.
-zq_cell_index zq_operand_cell();
+// Inline: nearly every operand names a cell that exists, which passes its
+// check silently, the same at every request.
+inline zq_cell_index zq_operand_cell() {
+  const zq_cell_index cell = zq_operand_named_cell();
+  return zq_cell_exists(cell) ? cell : zq_operand_missing_cell(cell);
+}
 // With OPT_IND, the register the pointer names, or zq_no_cell; a pointer
 // without a 32-bit integer part names R00 and leaves DEC_Invalid_operation
 // in the status at every request.
 zq_cell_index zq_operand_target();
 // zq_no_cell / nullopt: "NONEXISTENT" was shown; the handler must then do nothing.
 // The register operand: the target with OPT_IND, else the cell.
-zq_cell_index zq_get_operand_reg();
+inline zq_cell_index zq_get_operand_reg() {
+  return (zq_decoded.opt & OPT_IND) ? zq_operand_target() : zq_operand_cell();
+}
 // The operand's value: the content of the cell with OPT_IND or OPT_STACK,
 // whatever its tag, else add as an integer.
 std::optional<zq_double_64> zq_get_operand_value();
