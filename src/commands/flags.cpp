@@ -70,24 +70,32 @@ enum zq_count_direction : int {
   COUNT_DOWN,  // dse: skip when it equals the final value
 };
 
-void zq_count(zq_count_direction direction) {
-  int64_t count = 0;
-  int64_t final = 0;
+// The counter moved and written back, with its new count and final value;
+// false when it cannot be decoded or written back (reported).
+bool zq_move_counter(zq_count_direction direction, int64_t& count, int64_t& final) {
+  if (zq_step_small_operand_counter(direction == COUNT_UP ? 1 : -1, count)) return true;
   int64_t step = 0;
   if (!zq_decode_operand_control(&count, &final, &step)) {
     zq_report_error(ERR_DATA);
-    return;
+    return false;
   }
   // An increment of 00 counts by one but is stored back as 00.
   const int64_t by = step > 0 ? step : 1;
   count = direction == COUNT_UP ? count + by : count - by;
-  const bool skip = direction == COUNT_UP ? count > final : count == final;
   // A counter too large to be written back is refused before any skip, so
   // the register holds either the new counter or its old value.
   if (!zq_store_operand_control(count, final, step)) {
     zq_report_error(ERR_DATA);
-    return;
+    return false;
   }
+  return true;
+}
+
+void zq_count(zq_count_direction direction) {
+  int64_t count = 0;
+  int64_t final = 0;
+  if (!zq_move_counter(direction, count, final)) return;
+  const bool skip = direction == COUNT_UP ? count > final : count == final;
   if (skip && zq_mode == MODE_RUN) zq_skip_next_step();
 }
 

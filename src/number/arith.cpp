@@ -176,6 +176,35 @@ zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b) {
   zq_double_64 r;
   return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_library_mul(a, b);
 }
+
+namespace {
+
+// A whole number below 10^9 with exponent 0 keeps its nine digits in the
+// three lowest declets; the bits above them are those of 0 with exponent 0
+// (sign 0, first digit 0, two declets 0), so one comparison finds it
+// without unpacking.
+constexpr int zqm_small_whole_bits = 3 * zqm_declet_bits;
+constexpr uint64_t zqm_biased_zero = zqm_exponent_bias;  // exponent 0
+constexpr zq_double_64 zqm_whole_zero =
+    (zqm_biased_zero >> 8) << (zqm_comb_shift + 3) | (zqm_biased_zero & 0xff) << zqm_exponent_low_shift;
+constexpr int64_t zqm_small_whole_limit = 1000000000;
+
+}  // namespace
+
+bool zqm_small_whole_step(zq_double_64 x, int64_t by, zq_double_64& result, int64_t& sum) {
+  if (x >> zqm_small_whole_bits != zqm_whole_zero >> zqm_small_whole_bits) return false;
+  const auto digits = [x](int declet) -> int64_t {
+    return DPD2BIN[(x >> (zqm_declet_bits * declet)) & zqm_declet_mask];
+  };
+  const int64_t n = digits(2) * 1000000 + digits(1) * 1000 + digits(0) + by;
+  if (n < 0 || n >= zqm_small_whole_limit) return false;
+  const uint64_t u = static_cast<uint64_t>(n);
+  result = zqm_whole_zero | uint64_t{BIN2DPD[u / 1000000]} << (2 * zqm_declet_bits) |
+           uint64_t{BIN2DPD[u / 1000 % 1000]} << zqm_declet_bits | uint64_t{BIN2DPD[u % 1000]};
+  sum = n;
+  return true;
+}
+
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b) { return zqm_apply(decDoubleDivide, a, b); }
 
 zq_double_64 zqm_sqrt(zq_double_64 x) { return zqm_unary(decNumberSquareRoot, x); }

@@ -181,6 +181,11 @@ zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b);
+// x + by for by 1 or -1, where x and the sum are whole numbers from 0 to
+// 999,999,999 with exponent 0 (as loop counters are kept): the exact sum,
+// with exponent 0, and its value. false, outputs untouched, for any other x
+// or sum. Touches neither the status nor the pending error.
+bool zqm_small_whole_step(zq_double_64 x, int64_t by, zq_double_64& result, int64_t& sum);
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_sqrt(zq_double_64 x);
 zq_double_64 zqm_abs(zq_double_64 x);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "state/execution.h"
 #include "state/registers.h"
 
 namespace {
@@ -124,19 +125,39 @@ int zq_decode_x_move_control(int64_t* a, int64_t* b, int64_t* c) {
 }
 
 zq_double_64 zq_counter_value(int64_t count, int64_t final, int64_t step) {
-  constexpr int32_t zq_count_scale_digits = 5;  // the counter is n / 100000
+  constexpr int zq_count_scale_digits = 5;  // the counter is n / 100000
   constexpr uint64_t zq_final_scale = 100;
-  uint64_t n = (count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count)) *
-                   zqm_powers_of_ten[zq_count_scale_digits] +
-               static_cast<uint64_t>(final) * zq_final_scale + static_cast<uint64_t>(step);
+  uint64_t fraction = static_cast<uint64_t>(final) * zq_final_scale + static_cast<uint64_t>(step);
+  const uint64_t n = (count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count)) *
+                         zqm_powers_of_ten[zq_count_scale_digits] +
+                     fraction;
   // The exact quotient of a division keeps the exponent nearest to the
   // ideal one, 0 - 0: its trailing zeros go until the exponent reaches 0.
-  int32_t exponent = -zq_count_scale_digits;
-  while (exponent < 0 && n % 10 == 0) {
-    n /= 10;
-    ++exponent;
+  // Those below the point are the fraction's own (below 10^5), all five
+  // when it is 0.
+  int zeros = zq_count_scale_digits;
+  if (fraction != 0) {
+    zeros = 0;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      ++zeros;
+    }
   }
-  return zqm_pack({count < 0, n, exponent});
+  return zqm_pack({count < 0, zqm_divide_by_power_of_ten(n, zeros).quotient, zeros - zq_count_scale_digits});
+}
+
+bool zq_step_small_operand_counter(int64_t by, int64_t& count) {
+  // A register named directly resolves without a message or a status of its
+  // own, which the general route would show or map.
+  if (zq_decoded.opt & OPT_IND) return false;
+  const zq_cell_index cell = zq_operand_named_cell();
+  if (!zq_cell_exists(cell)) return false;
+  zq_double_64 moved;
+  if (!zqm_small_whole_step(zq_regs[cell], by, moved, count)) return false;
+  // What the general route leaves: its decoding drops the pending error.
+  zqm_take_error();
+  zq_reg_set(cell, moved, zq_reg_types[cell]);
+  return true;
 }
 
 int zq_store_operand_control(int64_t count, int64_t final, int64_t step) {

@@ -37,6 +37,12 @@ constexpr int64_t zq_max_counter = 99999999999;
 // + final*100 + step, negative when count is; |count| at most zq_max_counter,
 // final 0 to 999 and step 0 to 99.
 zq_double_64 zq_counter_value(int64_t count, int64_t final, int64_t step);
+// isg and dse on the most common counter, a whole number from 0 to
+// 999,999,999 with exponent 0 (no final value, no step) in a register named
+// directly: the counter moved by `by` (1 or -1) to such a number, as the
+// decoding, counting and write-back give it, and the new count. Returns
+// false, doing nothing, for every other counter, operand or result.
+bool zq_step_small_operand_counter(int64_t by, int64_t& count);
 // Writes count.fffii back into the decoded command's register operand,
 // keeping the cell's tag. Returns 1, or 0 with nothing written for a counter
 // beyond zq_max_counter in magnitude or a register that does not exist.

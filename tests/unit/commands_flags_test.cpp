@@ -421,6 +421,29 @@ TEST_F(FlagsTest, DseRunsPastAMissedFinalValue) {
   }
 }
 
+// A register named directly takes the quick route for whole counters where
+// it can; through a pointer the same counter goes the general route. Both
+// leave the same register, skip and output.
+TEST_F(FlagsTest, CountersNamedDirectlyStepAsThroughAPointer) {
+  constexpr zq_cell_index R06 = CELL_R00 + 6;
+  for (const char* command : {"isg", "dse"}) {
+    for (const char* value : {"0", "1", "2", "999", "1000", "1001", "20000", "999999998", "999999999",
+                              "1000000000", "-1", "-0", "0E-1", "1E+1", "10.0", "3.002", "5.00501"}) {
+      SCOPED_TRACE(std::string(command) + " " + value);
+      const auto step = [&](const std::string& line) {
+        reset(MODE_IMMEDIATE);
+        record((line + " clx clx").c_str(), MODE_IMMEDIATE);
+        zq_reg_set_number(R05, quiet_num(value));
+        zq_reg_set_number(R06, quiet_num("5"));
+        const std::string output = run_one_step();
+        return output + " " + std::to_string(zq_regs[R05]) + " " + std::to_string(pc) + " " +
+               std::to_string(zq_mode);
+      };
+      EXPECT_EQ(step(std::string(command) + " 05"), step(std::string(command) + " ind 06"));
+    }
+  }
+}
+
 TEST_F(FlagsTest, CounterThroughIndAndKeepingItsTag) {
   zq_reg_set_number(R05, quiet_num("7"));
   zq_reg_set(R07, quiet_num("1.00501"), REG_HMS);

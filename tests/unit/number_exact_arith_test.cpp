@@ -2,7 +2,8 @@
 // library's result bit for bit, with the same verdict of the pending error,
 // and int's integer-part digits are those of the library's BCD digits: a
 // million random operand pairs of every size for each, the exponent range's
-// ends included, and hand-picked edge cases.
+// ends included, and hand-picked edge cases. Small whole numbers moved by
+// one are the library's sums.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -178,6 +179,55 @@ TEST_F(NumberExactArith, IntegerPartsAreTheBcdDigits) {
     EXPECT_EQ(zqm_int(quiet_num(x)), int_from_bcd(quiet_num(x))) << x;
   }
   EXPECT_EQ(text_of(zqm_int(quiet_num("2.5"))), "2.000000000000000");
+}
+
+// Whole numbers below 10^9 with exponent 0 moved by one, as loop counters
+// are: every other one below 10^6 and from 999,000,000 on (the sanitizers
+// take a share), random ones between, words with their upper bits and any lowest
+// declets (non-canonical ones too), and random words, which it refuses
+// unless they are such numbers.
+TEST_F(NumberExactArith, SmallWholeStepsAreTheLibrarysSums) {
+  const auto same_sum = [](zq_double_64 x, int64_t by) {
+    zqm_unpacked parts{};
+    const bool small =
+        zqm_unpack(x, parts) && !parts.negative && parts.exponent == 0 && parts.coefficient < 1000000000;
+    const int64_t expected_sum = static_cast<int64_t>(parts.coefficient) + by;
+    const bool taken = small && expected_sum >= 0 && expected_sum < 1000000000;
+    zq_double_64 r = 7;
+    int64_t sum = -7;
+    zqm_take_error();
+    zqm_set_error(ERR_UNKNOWN);
+    const bool done = zqm_small_whole_step(x, by, r, sum);
+    const zq_error_code error = zqm_take_error();
+    const zq_double_64 expected = done ? zqm_library_add(x, zqm_pack({by < 0, 1, 0})) : 7;
+    if (done == taken && error == ERR_UNKNOWN && r == expected && sum == (done ? expected_sum : -7) &&
+        zqm_take_error() == ERR_NONE) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << text_of(x) << " by " << by << ": taken " << done << ", error " << error << ", " << text_of(r)
+           << " " << sum << ", library " << text_of(expected);
+  };
+  const auto whole = [](uint64_t n) { return zqm_pack({false, n, 0}); };
+  for (uint64_t n = 0; n < 1000000; n += 2 * zq_random_share) {
+    ASSERT_TRUE(same_sum(whole(n), 1));
+    ASSERT_TRUE(same_sum(whole(n), -1));
+    ASSERT_TRUE(same_sum(whole(999000000 + n), 1));
+    ASSERT_TRUE(same_sum(whole(999000000 + n), -1));
+  }
+  std::mt19937_64 random(6);
+  const zq_double_64 upper_bits = whole(0);
+  for (int i = 0; i < 1000000 / zq_random_share; ++i) {
+    const int64_t by = i % 2 ? 1 : -1;
+    ASSERT_TRUE(same_sum(whole(random() % 1000000000), by));
+    ASSERT_TRUE(same_sum(upper_bits | (random() & ((uint64_t{1} << 30) - 1)), by));
+    ASSERT_TRUE(same_sum(random(), by));
+  }
+  for (const char* x :
+       {"0", "-0", "1", "-1", "0E-1", "1E+1", "10", "1.0", "999999999", "1000000000", "Inf", "NaN"}) {
+    ASSERT_TRUE(same_sum(quiet_num(x), 1));
+    ASSERT_TRUE(same_sum(quiet_num(x), -1));
+  }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // Control numbers: the decoder that reads the groups from the decimal's own
-// digits gives what the "%f" text route gives, and the counter write-back
-// built from coefficient and exponent is the decimal division, bit for bit.
-// Every counter of a dense grid, millions of random numbers of every size
-// and the hand-picked edge cases.
+// digits gives what the "%f" text route gives, the counter write-back
+// built from coefficient and exponent is the decimal division, bit for bit,
+// and the quick step of whole counters is the general one. Every counter of
+// a dense grid, millions of random numbers of every size and the
+// hand-picked edge cases.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "number_test_support.h"
 #include "start_test_support.h"
+#include "state_test_support.h"
 
 namespace {
 
@@ -175,6 +177,66 @@ TEST_F(ControlRoutes, EdgeCasesDecodeAlike) {
       "sNaN",
   };
   for (const char* x : values) ASSERT_TRUE(same_groups_both_layouts(quiet_num(x)));
+}
+
+// isg and dse's quick route for whole counters below 10^9 against the
+// general one (decoding, counting by one, writing back) from the same
+// register: every counter below 200,000 and near 10^9, random words with
+// the upper bits of such counters, and numbers of other kinds, which the
+// quick route leaves alone.
+TEST_F(ControlRoutes, SmallWholeCountersStepAsTheGeneralRouteSteps) {
+  constexpr zq_cell_index R05 = CELL_R00 + 5;
+  const auto same_step = [](zq_double_64 x, int64_t by) {
+    operand(OPT_NUM, 5);
+    zq_reg_set(R05, x, REG_HMS);
+    zqm_set_error(ERR_UNKNOWN);
+    int64_t count = -1;
+    const bool quick = zq_step_small_operand_counter(by, count);
+    if (!quick) {
+      if (zq_regs[R05] == x && zqm_take_error() == ERR_UNKNOWN) return testing::AssertionSuccess();
+      return testing::AssertionFailure() << text_of(x) << " by " << by << " touched";
+    }
+    int64_t a = 0, b = 0, c = 0;
+    const int decoded = zq_decode_control(CONTROL_COUNTER, x, &a, &b, &c);
+    const zq_double_64 general = zq_counter_value(a + by, b, c);
+    if (decoded == 1 && b == 0 && c == 0 && count == a + by && zq_regs[R05] == general &&
+        zq_reg_types[R05] == REG_HMS && zqm_take_error() == ERR_NONE) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << text_of(x) << " by " << by << ": " << text_of(zq_regs[R05]) << " count " << count
+           << ", general " << text_of(general) << " from " << a << " " << b << " " << c;
+  };
+  const auto whole = [](uint64_t n) { return zqm_pack({false, n, 0}); };
+  for (uint64_t n = 0; n < 200000; n += zq_random_share) {
+    ASSERT_TRUE(same_step(whole(n), 1));
+    ASSERT_TRUE(same_step(whole(n), -1));
+    ASSERT_TRUE(same_step(whole(999900000 + n % 100000), n % 2 ? 1 : -1));
+  }
+  std::mt19937_64 random(4109);
+  const zq_double_64 upper_bits = whole(0);
+  for (int i = 0; i < 200000 / zq_random_share; ++i) {
+    ASSERT_TRUE(same_step(upper_bits | (random() & ((uint64_t{1} << 30) - 1)), i % 2 ? 1 : -1));
+  }
+  for (const char* x : {"-1", "-0", "0E-1", "1E+1", "10.0", "3.002", "5.00501", "1000000000", "NaN"}) {
+    ASSERT_TRUE(same_step(quiet_num(x), 1));
+    ASSERT_TRUE(same_step(quiet_num(x), -1));
+  }
+}
+
+// Only a register named directly: a pointer or a missing register goes the
+// general route, which resolves (and complains) once.
+TEST_F(ControlRoutes, TheQuickCounterRouteTakesDirectRegistersOnly) {
+  zq_reg_set_number(CELL_R00 + 5, zqm_pack({false, 7, 0}));
+  int64_t count = 0;
+  operand(OPT_NUM | OPT_IND, 5);
+  EXPECT_FALSE(zq_step_small_operand_counter(-1, count));
+  operand(OPT_NUM, 1000);
+  EXPECT_EQ(output_of([&] { EXPECT_FALSE(zq_step_small_operand_counter(-1, count)); }), "");
+  operand(OPT_STACK, static_cast<uint16_t>(CELL_X));
+  zq_reg_set_number(CELL_X, zqm_pack({false, 7, 0}));
+  EXPECT_TRUE(zq_step_small_operand_counter(-1, count));
+  EXPECT_EQ(count, 6);
 }
 
 TEST_F(ControlRoutes, TheDigitRouteDropsAStaleError) {
