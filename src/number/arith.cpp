@@ -62,6 +62,29 @@ zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
 // lie far apart go to the library.
 namespace {
 
+// The last value these quick paths (and int's) built, with its parts. A
+// result is often the next operation's operand (int, then *, then st+ of
+// the product), which then needs no unpacking. It starts as the all-zero
+// word, whose parts these are.
+struct zqm_built_value {
+  zq_double_64 value;
+  zqm_unpacked parts;
+};
+zqm_built_value zqm_last_built = {0, {false, 0, zqm_exponent_min}};
+
+// The value of parts, kept as the value built last.
+zq_double_64 zqm_build(const zqm_unpacked& parts) {
+  zqm_last_built = {zqm_pack_inline(parts), parts};
+  return zqm_last_built.value;
+}
+
+// zqm_unpack_inline, taking the kept parts for the value built last.
+[[gnu::always_inline]] inline bool zqm_unpack_operand(zq_double_64 value, zqm_unpacked& parts) {
+  if (value != zqm_last_built.value) return zqm_unpack_inline(value, parts);
+  parts = zqm_last_built.parts;
+  return true;
+}
+
 constexpr int zqm_wide_digits = 38;  // 10^38 is the largest power below 2^128
 constexpr std::array<zqm_wide, zqm_wide_digits + 1> zqm_wide_powers = [] {
   std::array<zqm_wide, zqm_wide_digits + 1> powers{};
@@ -105,10 +128,10 @@ bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_
     if (digits > zqm_most_exact_digits) return false;
     const int drop = digits - zqm_coefficient_digits;
     const uint64_t unit = static_cast<uint64_t>(zqm_wide_powers[static_cast<size_t>(drop)]);
-    // A quotient of 64 bits by 64 bits where the magnitude allows it.
-    const uint64_t low = static_cast<uint64_t>(magnitude);
-    coefficient = magnitude >> 64 == 0 ? low / unit : static_cast<uint64_t>(magnitude / unit);
-    const uint64_t rest = low - coefficient * unit;
+    // The magnitude lies below 10^16 units: the quotient fits 64 bits.
+    const zqm_quotient split = zqm_divide_wide(magnitude, unit);
+    coefficient = split.quotient;
+    const uint64_t rest = split.remainder;
     const uint64_t half = unit / 2;
     if (rest > half || (rest == half && (coefficient & 1))) ++coefficient;
     inexact = rest != 0;
@@ -120,7 +143,7 @@ bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_
     }
   }
   if (exponent < zqm_normal_exponent_min || exponent > zqm_exponent_max) return false;
-  result = zqm_pack_inline({negative, coefficient, exponent});
+  result = zqm_build({negative, coefficient, exponent});
   if (inexact) decContextSetStatus(&zqm_ctx, DEC_Inexact);
   return true;
 }
@@ -128,7 +151,7 @@ bool zqm_rounded(bool negative, zqm_wide magnitude, int32_t exponent, zq_double_
 bool zqm_exact_sum(zq_double_64 a, zq_double_64 b, bool negate_b, zq_double_64& result) {
   zqm_unpacked x;
   zqm_unpacked y;
-  if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
+  if (!zqm_unpack_operand(a, x) || !zqm_unpack_operand(b, y)) return false;
   y.negative = y.negative != negate_b;
   const zqm_unpacked& high = x.exponent >= y.exponent ? x : y;
   const zqm_unpacked& low = x.exponent >= y.exponent ? y : x;
@@ -145,7 +168,7 @@ bool zqm_exact_sum(zq_double_64 a, zq_double_64 b, bool negate_b, zq_double_64& 
 bool zqm_exact_product(zq_double_64 a, zq_double_64 b, zq_double_64& result) {
   zqm_unpacked x;
   zqm_unpacked y;
-  if (!zqm_unpack_inline(a, x) || !zqm_unpack_inline(b, y)) return false;
+  if (!zqm_unpack_operand(a, x) || !zqm_unpack_operand(b, y)) return false;
   return zqm_rounded(x.negative != y.negative, zqm_wide{x.coefficient} * y.coefficient,
                      x.exponent + y.exponent, result);
 }
@@ -302,7 +325,7 @@ int64_t zqm_is_finite(zq_double_64 x) {
 zq_double_64 zqm_int(zq_double_64 x) {
   zqm_unpacked parts;
   // Infinities and NaNs have no digits to truncate: they stay as they are.
-  if (!zqm_unpack_inline(x, parts)) {
+  if (!zqm_unpack_operand(x, parts)) {
     zqm_check_status();
     return x;
   }
@@ -319,7 +342,7 @@ zq_double_64 zqm_int(zq_double_64 x) {
     uint64_t whole = parts.coefficient;
     if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
     const uint64_t aligned = whole * zqm_powers_of_ten[static_cast<size_t>(leading_zeros)];
-    result = zqm_pack_inline({parts.negative, aligned, exponent});
+    result = zqm_build({parts.negative, aligned, exponent});
   }
   zqm_check_status();
   return result;

@@ -168,6 +168,23 @@ inline zqm_quotient zqm_divide_by_power_of_ten(uint64_t x, int n) {
   const uint64_t quotient = static_cast<uint64_t>((zqm_wide{x} * r.multiplier) >> r.shift);
   return {quotient, x - quotient * zqm_powers_of_ten[index]};
 }
+// n / d and n % d for a quotient below 2^64 (n < d * 2^64), as one 128-by-64
+// division where the machine has one: the general 128-bit division is a
+// call, and its quotient of 128 bits is not needed here.
+inline zqm_quotient zqm_divide_wide(zqm_wide n, uint64_t d) {
+#if defined(__x86_64__)
+  uint64_t quotient;
+  uint64_t remainder;
+  __asm__("divq %[d]"
+          : "=a"(quotient), "=d"(remainder)
+          : "a"(static_cast<uint64_t>(n)), "d"(static_cast<uint64_t>(n >> 64)), [d] "rm"(d)
+          : "cc");
+  return {quotient, remainder};
+#else
+  const uint64_t quotient = static_cast<uint64_t>(n / d);
+  return {quotient, static_cast<uint64_t>(n) - quotient * d};
+#endif
+}
 // The value of parts within the limits above, in the library's own encoding.
 zq_double_64 zqm_pack(const zqm_unpacked& parts);
 

@@ -1,9 +1,10 @@
 // Sums, differences and products computed on the coefficients give the
 // library's result bit for bit, with the same verdict of the pending error,
-// and int's integer-part digits are those of the library's BCD digits: a
-// million random operand pairs of every size for each, the exponent range's
-// ends included, and hand-picked edge cases. Small whole numbers moved by
-// one are the library's sums.
+// also when an operand is the result they built last, and int's
+// integer-part digits are those of the library's BCD digits: a million
+// random operand pairs of every size for each, the exponent range's ends
+// included, and hand-picked edge cases. Small whole numbers moved by one
+// are the library's sums.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -179,6 +180,33 @@ TEST_F(NumberExactArith, IntegerPartsAreTheBcdDigits) {
     EXPECT_EQ(zqm_int(quiet_num(x)), int_from_bcd(quiet_num(x))) << x;
   }
   EXPECT_EQ(text_of(zqm_int(quiet_num("2.5"))), "2.000000000000000");
+}
+
+// The quick paths take an operand that is the value they built last from
+// the parts they kept: chains of sums, differences, products and integer
+// parts, each result an operand of the next, against the library.
+TEST_F(NumberExactArith, ResultsTakenBackAreTheLibrarys) {
+  const zq_binary quick[] = {zqm_add, zqm_sub, zqm_mul};
+  const zq_binary library[] = {zqm_library_add, zqm_library_sub, zqm_library_mul};
+  operand_source source(5);
+  zq_double_64 last = source.any();
+  for (int i = 0; i < 1000000 / zq_random_share; ++i) {
+    const size_t op = static_cast<size_t>(i % 3);
+    const zq_double_64 other = i % 2 ? source.near(last) : source.any();
+    const bool last_first = i % 4 < 2;
+    const zq_double_64 a = last_first ? last : other;
+    const zq_double_64 b = last_first ? other : last;
+    ASSERT_TRUE(same_result(quick[op], library[op], a, b));
+    last = quick[op](a, b);
+    if (i % 5 == 0) {
+      ASSERT_EQ(zqm_int(last), int_from_bcd(last)) << text_of(last);
+      last = zqm_int(last);
+    }
+    // A chain that reached an infinity, a NaN or a zero starts again.
+    zqm_unpacked parts{};
+    if (!zqm_unpack(last, parts) || parts.coefficient == 0) last = source.any();
+  }
+  zqm_take_error();
 }
 
 // Whole numbers below 10^9 with exponent 0 moved by one, as loop counters

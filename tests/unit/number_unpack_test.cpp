@@ -101,6 +101,38 @@ TEST_F(NumberUnpack, DivisionByPowersOfTenIsExact) {
   }
 }
 
+// The wide division by every size of divisor, powers of ten among them, with
+// dividends of every size that keep the quotient below 2^64.
+TEST_F(NumberUnpack, WideDivisionWithA64BitQuotientIsExact) {
+  std::mt19937_64 random(2107);
+  const auto expect_exact = [](uint64_t high, uint64_t low, uint64_t d) {
+    const zqm_wide n = zqm_wide{high} << 64 | low;
+    const zqm_quotient q = zqm_divide_wide(n, d);
+    if (q.quotient == static_cast<uint64_t>(n / d) && q.remainder == static_cast<uint64_t>(n % d)) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << high << ":" << low << " / " << d;
+  };
+  for (int i = 0; i < 1000000 / zq_random_share; ++i) {
+    uint64_t d = random() >> (random() % 64);
+    if (i % 4 == 0) {
+      d = 1;
+      for (uint64_t n = random() % 20; n > 0; --n) d *= 10;
+    }
+    if (d == 0) d = 1;
+    const uint64_t high = (random() >> (random() % 64)) % d;
+    ASSERT_TRUE(expect_exact(high, random(), d));
+  }
+  constexpr uint64_t most = ~uint64_t{0};
+  for (const uint64_t d : {uint64_t{1}, uint64_t{10}, uint64_t{10000000000000000000u}, most - 1, most}) {
+    for (const uint64_t high : {uint64_t{0}, uint64_t{1}, d / 2, d - 1}) {
+      if (high >= d) continue;
+      for (const uint64_t low : {uint64_t{0}, uint64_t{1}, most - 1, most})
+        ASSERT_TRUE(expect_exact(high, low, d));
+    }
+  }
+}
+
 TEST_F(NumberUnpack, EdgeValues) {
   struct Case {
     const char* text;
