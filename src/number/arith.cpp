@@ -173,9 +173,10 @@ bool zqm_exact_product(zq_double_64 a, zq_double_64 b, zq_double_64& result) {
                      x.exponent + y.exponent, result);
 }
 
-// The status the library would have left, mapped as after its call.
+// The status the library would have left, mapped as after its call; the
+// call is saved when nothing was raised, as is usual.
 zq_double_64 zqm_checked(zq_double_64 result) {
-  zqm_check_status();
+  if (zqm_ctx.status != 0) zqm_check_status();
   return result;
 }
 
@@ -221,9 +222,7 @@ bool zqm_small_whole_step(zq_double_64 x, int64_t by, zq_double_64& result, int6
   };
   const int64_t n = digits(2) * 1000000 + digits(1) * 1000 + digits(0) + by;
   if (n < 0 || n >= zqm_small_whole_limit) return false;
-  const uint64_t u = static_cast<uint64_t>(n);
-  result = zqm_whole_zero | uint64_t{BIN2DPD[u / 1000000]} << (2 * zqm_declet_bits) |
-           uint64_t{BIN2DPD[u / 1000 % 1000]} << zqm_declet_bits | uint64_t{BIN2DPD[u % 1000]};
+  result = zqm_whole_zero | zqm_declets_of_nine(static_cast<uint32_t>(n));
   sum = n;
   return true;
 }

@@ -2,6 +2,7 @@
 // use decNumber directly (the display formatter and the parser's number test).
 #pragma once
 
+#include <array>
 #include <cstring>
 
 #include "number/decnumber.h"
@@ -45,12 +46,29 @@ constexpr int zqm_declet_bits = 10;
 constexpr uint64_t zqm_declet_mask = 0x3ff;
 constexpr int32_t zqm_exponent_bias = 398;
 
+// comb read once for each of its 32 values: the first digit, and the
+// exponent less its low eight bits (unbiased); special for the infinities
+// and NaNs.
+struct zqm_comb_field {
+  bool special;
+  uint8_t first;
+  int16_t exponent_base;
+};
+constexpr std::array<zqm_comb_field, 32> zqm_comb_fields = [] {
+  std::array<zqm_comb_field, 32> fields{};
+  for (uint32_t comb = 0; comb < fields.size(); ++comb) {
+    const bool large_digit = (comb & 0x18) == 0x18;
+    const uint32_t exponent_high = large_digit ? (comb >> 1) & 3 : comb >> 3;
+    fields[comb] = {(comb & 0x1e) == 0x1e, static_cast<uint8_t>(large_digit ? 8 + (comb & 1) : comb & 7),
+                    static_cast<int16_t>(static_cast<int32_t>(exponent_high << 8) - zqm_exponent_bias)};
+  }
+  return fields;
+}();
+
 inline bool zqm_unpack_inline(zq_double_64 value, zqm_unpacked& parts) {
-  const uint32_t comb = (value >> zqm_comb_shift) & 0x1f;
-  if ((comb & 0x1e) == 0x1e) return false;
-  const bool large_digit = (comb & 0x18) == 0x18;
-  const uint32_t exponent_high = large_digit ? (comb >> 1) & 3 : comb >> 3;
-  const uint64_t first = large_digit ? 8 + (comb & 1) : comb & 7;
+  const zqm_comb_field comb = zqm_comb_fields[(value >> zqm_comb_shift) & 0x1f];
+  if (comb.special) return false;
+  const uint64_t first = comb.first;
   const auto declet = [value](int i) -> uint64_t {
     return DPD2BIN[(value >> (zqm_declet_bits * i)) & zqm_declet_mask];
   };
@@ -58,24 +76,31 @@ inline bool zqm_unpack_inline(zq_double_64 value, zqm_unpacked& parts) {
   const uint64_t low = declet(2) * 1000000 + declet(1) * 1000 + declet(0);  // 9 digits
   parts.negative = (value >> zqm_sign_shift) != 0;
   parts.coefficient = high * 1000000000 + low;
-  parts.exponent = static_cast<int32_t>((exponent_high << 8) | ((value >> zqm_exponent_low_shift) & 0xff)) -
-                   zqm_exponent_bias;
+  parts.exponent = comb.exponent_base + static_cast<int32_t>((value >> zqm_exponent_low_shift) & 0xff);
   return true;
 }
 
+// The three declets of nine digits (n below 10^9), the lowest digits last.
+// In 32 bits, whose divisions by constants are cheaper; each declet's digits
+// from its own quotient, so that the divisions (multiplications by
+// reciprocals) do not wait on each other.
+inline uint64_t zqm_declets_of_nine(uint32_t n) {
+  const uint32_t by3 = n / 1000;
+  const uint32_t by6 = n / 1000000;
+  return uint64_t{BIN2DPD[n - by3 * 1000]} | uint64_t{BIN2DPD[by3 - by6 * 1000]} << zqm_declet_bits |
+         uint64_t{BIN2DPD[by6]} << (2 * zqm_declet_bits);
+}
+
 inline zq_double_64 zqm_pack_inline(const zqm_unpacked& parts) {
-  // Each declet's digits from its own quotient, so that the five
-  // divisions (multiplications by reciprocals) do not wait on each other.
+  // The 16 digits as 7 and 9.
   const uint64_t c = parts.coefficient;
-  const uint64_t by3 = c / 1000;
-  const uint64_t by6 = c / 1000000;
   const uint64_t by9 = c / 1000000000;
-  const uint64_t by12 = c / 1000000000000;
-  const uint32_t first = static_cast<uint32_t>(c / 1000000000000000);
-  zq_double_64 value = uint64_t{BIN2DPD[c - by3 * 1000]} | uint64_t{BIN2DPD[by3 - by6 * 1000]} << 10 |
-                       uint64_t{BIN2DPD[by6 - by9 * 1000]} << 20 |
-                       uint64_t{BIN2DPD[by9 - by12 * 1000]} << 30 |
-                       uint64_t{BIN2DPD[by12 - uint64_t{first} * 1000]} << 40;
+  const uint32_t high = static_cast<uint32_t>(by9);
+  const uint32_t high_by3 = high / 1000;
+  const uint32_t first = high / 1000000;
+  zq_double_64 value = zqm_declets_of_nine(static_cast<uint32_t>(c - by9 * 1000000000)) |
+                       uint64_t{BIN2DPD[high - high_by3 * 1000]} << (3 * zqm_declet_bits) |
+                       uint64_t{BIN2DPD[high_by3 - first * 1000]} << (4 * zqm_declet_bits);
   const uint32_t biased = static_cast<uint32_t>(parts.exponent + zqm_exponent_bias);
   const uint32_t exponent_high = biased >> 8;
   const uint32_t comb = first < 8 ? (exponent_high << 3) | first : 0x18 | (exponent_high << 1) | (first & 1);
