@@ -281,6 +281,7 @@ constexpr zq_alias zq_aliases[zq_alias_count] = {
 // clang-format on
 
 constexpr zq_length_table zq_step_lengths = zq_make_length_table(zq_commands);
+constexpr zq_row_length_table zq_row_step_lengths = zq_make_row_length_table(zq_step_lengths);
 
 namespace {
 

@@ -85,8 +85,9 @@ constexpr int64_t zq_step_words_of(int32_t cmd, int cmd_type, uint8_t opt) {
 
 // The length of a step follows from its row (the cmd field's nine bits)
 // and, for labels, jumps and file commands, from whether it has a name and
-// whether a number or letter; so it is looked up by those bits, in a table
-// that the command table's unit makes from its rows at compile time.
+// whether a number or letter. Two tables that the command table's unit
+// makes from its rows at compile time give it: one by those bits, and one by
+// row for the rows that decide it alone, as most do.
 constexpr uint32_t zq_length_key(uint32_t word) {
   const uint32_t opt = word >> zq_instr_opt_shift;
   return (word & zq_instr_cmd_mask) << 2 | ((opt & OPT_STR) ? 2 : 0) | ((opt & (OPT_NUM | OPT_CHAR)) ? 1 : 0);
@@ -112,13 +113,30 @@ constexpr zq_length_table zq_make_length_table(const zq_command (&rows)[zq_comma
 }
 extern const zq_length_table zq_step_lengths;
 
+// By row: a row's one length, or zq_length_varies where its options decide.
+using zq_row_length_table = std::array<uint8_t, zq_instr_cmd_mask + 1>;
+constexpr uint8_t zq_length_varies = 0xfe;
+constexpr zq_row_length_table zq_make_row_length_table(const zq_length_table& by_key) {
+  zq_row_length_table words{};
+  for (uint32_t cmd = 0; cmd <= zq_instr_cmd_mask; ++cmd) {
+    const uint8_t first = by_key[cmd << 2];
+    bool same = true;
+    for (uint32_t k = 1; k < 4; ++k) same = same && by_key[(cmd << 2) | k] == first;
+    words[cmd] = same ? first : zq_length_varies;
+  }
+  return words;
+}
+extern const zq_row_length_table zq_row_step_lengths;
+
 // Reports a step of no known layout and stops the run; gives 1.
 int64_t zq_unknown_step_length(int64_t address);
 
 // Length in words of the step at address, 0 for every END. Inline: every
 // step of a run advances through it.
 inline int64_t zq_pc_inc(int64_t address) {
-  const uint8_t words = zq_step_lengths[zq_length_key(zq_word_at(address))];
+  const uint32_t word = zq_word_at(address);
+  uint8_t words = zq_row_step_lengths[word & zq_instr_cmd_mask];
+  if (words == zq_length_varies) words = zq_step_lengths[zq_length_key(word)];
   return words != zq_no_layout ? words : zq_unknown_step_length(address);
 }
 // Length for walkers: an ordinary END counts 1, the final END 0.

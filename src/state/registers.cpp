@@ -43,16 +43,6 @@ int zq_reg_is_alpha(zq_cell_index index) {
   return zq_reg_check_index(index) != zq_no_cell && zq_tag_is_alpha(zq_reg_types[index]);
 }
 
-void zq_stack_lift() {
-  if (zq_lift != 1) {
-    zq_lift = 1;
-    return;
-  }
-  zq_reg_copy(CELL_Z, CELL_T);
-  zq_reg_copy(CELL_Y, CELL_Z);
-  zq_reg_copy(CELL_X, CELL_Y);
-}
-
 zq_operand zq_operand_now;
 uint64_t zq_operand_command = 0;
 uint64_t zq_operand_serial = 0;

@@ -74,7 +74,16 @@ zq_cell_index zq_reg_check_index(zq_cell_index index);
 int zq_reg_is_number(zq_cell_index index);
 int zq_reg_is_flags(zq_cell_index index);
 int zq_reg_is_alpha(zq_cell_index index);
-void zq_stack_lift();
+// Inline: every push of a run lifts.
+inline void zq_stack_lift() {
+  if (zq_lift != 1) {
+    zq_lift = 1;
+    return;
+  }
+  zq_reg_copy(CELL_Z, CELL_T);
+  zq_reg_copy(CELL_Y, CELL_Z);
+  zq_reg_copy(CELL_X, CELL_Y);
+}
 inline void zq_reg_save_temp(zq_cell_index index) {
   zq_temp = zq_regs[index];
   zq_temp_type = zq_reg_types[index];

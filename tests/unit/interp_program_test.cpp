@@ -234,6 +234,18 @@ TEST_F(Program, LengthsOfEnds) {
   }
 }
 
+// A run reads most steps' lengths by row alone: for every cmd field and
+// option bits with a layout, the length that the option bits' table gives.
+TEST_F(Program, EveryStepLengthByRowIsTheLengthByOptionBits) {
+  for (uint32_t low = 0; low <= 0xffff; ++low) {
+    const uint32_t word = low | 0xa5a50000u;  // add plays no part
+    const uint8_t by_option_bits = zq_step_lengths[zq_length_key(word)];
+    if (by_option_bits == zq_no_layout) continue;  // reported, as below
+    zq_prog[40] = word;
+    ASSERT_EQ(zq_pc_inc(40), by_option_bits) << std::hex << word;
+  }
+}
+
 TEST_F(Program, WordsWithoutAStepLayoutStopARun) {
   const struct {
     uint32_t word;
