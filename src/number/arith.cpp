@@ -62,10 +62,10 @@ zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
 // lie far apart go to the library.
 namespace {
 
-// The last value these quick paths (and int's) built, with its parts. A
-// result is often the next operation's operand (int, then *, then st+ of
-// the product), which then needs no unpacking. It starts as the all-zero
-// word, whose parts these are.
+// The last value these quick paths (and int's, and the small whole steps)
+// built, with its parts. A result is often the next operation's operand
+// (int of a counter, then * of that, then st+ of the product), which then
+// needs no unpacking. It starts as the all-zero word, whose parts these are.
 struct zqm_built_value {
   zq_double_64 value;
   zqm_unpacked parts;
@@ -223,6 +223,7 @@ bool zqm_small_whole_step(zq_double_64 x, int64_t by, zq_double_64& result, int6
   const int64_t n = digits(2) * 1000000 + digits(1) * 1000 + digits(0) + by;
   if (n < 0 || n >= zqm_small_whole_limit) return false;
   result = zqm_whole_zero | zqm_declets_of_nine(static_cast<uint32_t>(n));
+  zqm_last_built = {result, {false, static_cast<uint64_t>(n), 0}};
   sum = n;
   return true;
 }
