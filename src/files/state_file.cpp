@@ -141,16 +141,41 @@ bool zq_tag_valid(uint8_t tag) {
   return tag == REG_NUMBER || tag == REG_HMS || tag == REG_ALPHA || tag == REG_FLAGS;
 }
 
+// Whether text is NUL-padded: a character hidden after its end would come
+// back when the text grows.
+bool zq_text_padded(const char* text, size_t size) {
+  const char* end = static_cast<const char*>(std::memchr(text, '\0', size));
+  return !end || std::all_of(end, text + size, [](char c) { return c == '\0'; });
+}
+
+bool zq_cell_valid(uint64_t value, uint8_t tag) {
+  if (!zq_tag_valid(tag)) return false;
+  char text[sizeof value];
+  std::memcpy(text, &value, sizeof text);
+  return !zq_tag_is_alpha(tag) || zq_text_padded(text, sizeof text);
+}
+
+bool zq_cells_valid(const uint64_t* values, const uint8_t* tags, int64_t count) {
+  for (int64_t i = 0; i < count; ++i) {
+    if (!zq_cell_valid(values[i], tags[i])) return false;
+  }
+  return true;
+}
+
 // Whether this calculator could have written the sections of mask: tags of
-// the four kinds, a statistics block inside the registers, SIZE 1000, and a
-// final END inside memory that is marked as one. Anything else would send
-// later commands outside the register file or program memory.
+// the four kinds, texts without characters after their end, a statistics
+// block inside the registers, SIZE 1000, and a final END inside memory that
+// is marked as one. Anything else would send later commands outside the
+// register file or program memory.
 bool zq_record_valid(const zq_state_record& record, uint64_t mask) {
   if (mask & MEM_STATUS) {
     if (!zq_stat_base_valid(record.stat_base) || record.size != zq_data_register_count) return false;
-    if (!std::ranges::all_of(record.stack_tags, zq_tag_valid)) return false;
+    if (!zq_text_padded(record.alpha, sizeof record.alpha)) return false;
+    if (!zq_cells_valid(record.stack_values, record.stack_tags, zq_stack_cells)) return false;
   }
-  if ((mask & MEM_DATA) && !std::ranges::all_of(record.register_tags, zq_tag_valid)) return false;
+  if ((mask & MEM_DATA) &&
+      !zq_cells_valid(record.register_values, record.register_tags, zq_data_register_count))
+    return false;
   if (mask & MEM_PROGRAM) {
     if (record.final_end < 1 || record.final_end >= zq_prog_size) return false;
     const zq_instr end = zq_instr_unpack(record.words[record.final_end - 1]);

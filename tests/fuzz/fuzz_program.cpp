@@ -1,6 +1,6 @@
 // A program text file: the input is the file, loaded as the option -x loads
 // it and run from its line 1; then every program is listed and the first
-// global labels are called.
+// global labels are called. The state must keep its invariants throughout.
 #include <cstdio>
 #include <cstring>
 
@@ -18,10 +18,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zq_fuzz::begin_input(data, size, zq_fuzz::offer::AS_FILE);
   std::snprintf(zq_text, zq_text_size, "%s", zq_fuzz::input_file_name);
-  zq_load_program_file(1);
-  pc = 1;
-  zq_cmd_cla();
-  zq_fuzz::exercise_memory();
+  const bool lived = zq_fuzz::run_process([] {
+    zq_load_program_file(1);
+    zq_fuzz::check_invariants();
+    pc = 1;
+    zq_cmd_cla();
+    zq_fuzz::exercise_memory();
+  });
+  if (lived) zq_fuzz::check_invariants();
   zq_fuzz::end_input();
   return 0;
 }

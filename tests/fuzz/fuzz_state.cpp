@@ -1,7 +1,8 @@
 // A state file: the input is the file, read with the mask that its header
 // names (a write-all file that stops early is taken as if zero bytes
 // followed up to its full size, so that inputs stay small); then the
-// restored stack, registers and programs are shown, listed and run.
+// restored stack, registers and programs are shown, listed and run, the
+// state keeping its invariants before and after.
 #include <cstdio>
 #include <cstring>
 
@@ -53,11 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zq_fuzz::begin_input(data, size, zq_fuzz::offer::AS_FILE,
                        size >= header_size && size < full ? full - size : 0);
   std::snprintf(zq_text, zq_text_size, "%s", zq_fuzz::input_file_name);
-  if (zq_read_state_file(mask)) {
-    zq_cmd_prstk();
-    recall_changed_registers();
-    zq_fuzz::exercise_memory();
-  }
+  const bool read = zq_read_state_file(mask) == 1;
+  zq_fuzz::check_invariants();
+  if (read && zq_fuzz::run_process([] {
+        zq_cmd_prstk();
+        recall_changed_registers();
+        zq_fuzz::exercise_memory();
+      }))
+    zq_fuzz::check_invariants();
   zq_fuzz::end_input();
   return 0;
 }

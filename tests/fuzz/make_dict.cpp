@@ -29,6 +29,9 @@ constexpr const char* other_words[] = {
     "1005", "4294967296", "99", "25", "59", "62", "63",
     // Line numbers and the final END's line of a saved program file.
     "01 ", ".end.",
+    // The files that the private directory holds, and names that lead out.
+    "plain.txt", "sub/", "sub/prog.txt", "sub/state.mem", "readonly.txt", "folder.mem", "link-file",
+    "link-sub", "link-sub/", "link-dangling", "link-loop", "fifo", "fifo-read", "zq17.mem", "../", "/",
     // The calculator symbols that program files may hold.
     "\xE2\x94\x9C", "\xE2\x96\xB8", "\xE2\x86\x92", "\xE2\x86\x93", "\xC3\x97", "\xC3\xB7", "\xE1\xB4\x87",
     "\xE2\x89\xA4", "\xE2\x89\xA5", "\xCE\xA3", "\xE2\x89\xA0"};

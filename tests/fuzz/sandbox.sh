@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Makes the fuzzing harnesses' copy of the core library, in which the calls
-# that read typed input or reach the file system, the shell or a pause go to
-# the sandbox of fuzz_support.cpp (zq_sandbox_NAME) instead of the C library;
-# libFuzzer's own calls stay the library's. A call that could create, change or remove a
-# file and that the sandbox does not take stops the build.
+# that read typed input, end the process or reach the file system, the shell
+# or a pause go to the sandbox of fuzz_support.cpp (zq_sandbox_NAME) instead
+# of the C library; libFuzzer's own calls stay the library's. A call that
+# could create, change or remove a file and that the sandbox does not take
+# stops the build.
 # usage: sandbox.sh OBJCOPY NM LIBRARY OUTPUT
 set -euo pipefail
 objcopy=$1
@@ -11,7 +12,7 @@ nm=$2
 library=$3
 output=$4
 
-taken=(read fopen open mkostemp rename unlink remove access opendir system sleep)
+taken=(read fopen open mkostemp rename unlink remove access opendir system sleep exit)
 uncovered=$("$nm" -u "$library" | awk '{print $NF}' | sort -u |
   grep -xE 'open64|openat|creat|fopen64|freopen|mkstemp|mkstemps|mkostemps|mkdtemp|tmpfile|renameat2?|unlinkat|rmdir|mkdir|mkdirat|truncate|link|linkat|symlink|symlinkat|chmod|chown|lchown|popen|execv|execvp|execve|execl|execlp|fork|vfork|posix_spawnp?|nanosleep|usleep' || true)
 if [ -n "$uncovered" ]; then
