@@ -87,8 +87,10 @@ start_values at_start;
 std::string valid_all;
 std::string valid_status;
 
-[[noreturn]] void breach(const char* what) {
+[[noreturn]] void breach(const char* what, const std::string& before = {}, const std::string& after = {}) {
   std::fprintf(report, "==fuzz== invariant broken: %s\n", what);
+  if (!before.empty() || !after.empty())
+    std::fprintf(report, "==fuzz== before:\n%s\n==fuzz== after:\n%s\n", before.c_str(), after.c_str());
   std::fflush(report);
   std::abort();
 }
@@ -356,16 +358,27 @@ std::string file_content(const char* name) {
   return {written_first.bytes, written_first.size};
 }
 
-// What the stack display depends on beyond the state file.
+// What the stack display depends on beyond the state file: the display
+// modes and the watch list.
 struct display_modes {
   uint8_t angle, format, digits, clock;
+  int64_t watch[zq_watch_size];
+  int64_t watch_count;
+  int64_t suppress;
 
-  static display_modes now() { return {zq_angle, zq_disp_format, zq_digits, zq_clock_mode}; }
+  static display_modes now() {
+    display_modes modes{zq_angle, zq_disp_format, zq_digits, zq_clock_mode, {}, zq_watch_count, zq_suppress_display};
+    std::memcpy(modes.watch, zq_watch, sizeof modes.watch);
+    return modes;
+  }
   void put_back() const {
     zq_angle = angle;
     zq_disp_format = format;
     zq_digits = digits;
     zq_clock_mode = clock;
+    std::memcpy(zq_watch, watch, sizeof zq_watch);
+    zq_watch_count = watch_count;
+    zq_suppress_display = suppress;
   }
 };
 
@@ -384,6 +397,8 @@ void write_state(const char* name, uint64_t mask) {
 }
 
 void check_state_round_trip(uint64_t mask, const char* first, const char* second) {
+  // The watch list shows data registers, which a status file does not hold.
+  if (mask == MEM_STATUS) zq_watch_count = 0;
   const display_modes modes = display_modes::now();
   const std::string shown = stack_display();
   write_state(first, mask);
@@ -392,7 +407,8 @@ void check_state_round_trip(uint64_t mask, const char* first, const char* second
   fresh_start(modes);
   std::snprintf(zq_text, zq_text_size, "%s", first);
   if (zq_read_state_file(mask) != 1) breach("a state file just written cannot be read");
-  if (stack_display() != shown) breach("a state file read back shows another stack");
+  const std::string shown_again = stack_display();
+  if (shown_again != shown) breach("a state file read back shows another stack", shown, shown_again);
   write_state(second, mask);
   read_image(second, written_second);
   if (!(written_second == written_first)) breach("a state file read back is written differently");
@@ -426,7 +442,8 @@ void check_program_loads(const char* name, const std::string& listed) {
   fresh_start(display_modes::now());
   std::snprintf(zq_text, zq_text_size, "%s", name);
   zq_load_program_file(1);
-  if (program_listing(1) != listed) breach("a program saved and loaded again lists differently");
+  const std::string listed_again = program_listing(1);
+  if (listed_again != listed) breach("a program saved and loaded again lists differently", listed, listed_again);
   unlink(name);
 }
 
