@@ -367,7 +367,8 @@ struct display_modes {
   int64_t suppress;
 
   static display_modes now() {
-    display_modes modes{zq_angle, zq_disp_format, zq_digits, zq_clock_mode, {}, zq_watch_count, zq_suppress_display};
+    display_modes modes{zq_angle, zq_disp_format, zq_digits,          zq_clock_mode,
+                        {},       zq_watch_count, zq_suppress_display};
     std::memcpy(modes.watch, zq_watch, sizeof modes.watch);
     return modes;
   }
@@ -443,7 +444,8 @@ void check_program_loads(const char* name, const std::string& listed) {
   std::snprintf(zq_text, zq_text_size, "%s", name);
   zq_load_program_file(1);
   const std::string listed_again = program_listing(1);
-  if (listed_again != listed) breach("a program saved and loaded again lists differently", listed, listed_again);
+  if (listed_again != listed)
+    breach("a program saved and loaded again lists differently", listed, listed_again);
   unlink(name);
 }
 
