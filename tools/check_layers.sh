@@ -3,7 +3,7 @@
 # Data flows one way, from the top layer down:
 #
 #   6  src/main.cpp
-#   5  src/interp/main_loop.*  options, welcome, the loop over lines, exit save
+#   5  src/app/                options, welcome, the loop over lines, exit save
 #   4  src/commands/           the handlers; file commands call files/
 #   3  src/files/              state and program files; the loader feeds the parser
 #   2  src/interp/             command table, splitter, parser, executor, program
@@ -39,7 +39,7 @@ allowed=(
 layer_of() {
   case "$1" in
     src/main.cpp) echo 6 ;;
-    src/interp/main_loop.*) echo 5 ;;
+    src/app/*) echo 5 ;;
     src/commands/*) echo 4 ;;
     src/files/*) echo 3 ;;
     src/interp/*) echo 2 ;;
@@ -49,7 +49,7 @@ layer_of() {
   esac
 }
 
-names=(number state interp files commands main_loop main)
+names=(number state interp files commands app main)
 
 failed=0
 used=()

@@ -14,12 +14,12 @@
 #include <cstring>
 #include <string>
 
+#include "app/main_loop.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
 #include "interp/interrupt.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
-#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "state/execution.h"

@@ -1,8 +1,8 @@
 // A typed session: the input is what the user types, line after line, read
 // by the main loop itself and taken through its word splitter, the parser
 // and the executor, answers to questions included, until exit or its end.
+#include "app/main_loop.h"
 #include "fuzz_support.h"
-#include "interp/main_loop.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   zq_fuzz::setup();

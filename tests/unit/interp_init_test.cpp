@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/main_loop.h"
 #include "commands/display.h"
 #include "commands/info.h"
 #include "commands/modes.h"
@@ -14,7 +15,6 @@
 #include "interp/executor.h"
 #include "interp/init.h"
 #include "interp/labels.h"
-#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"

@@ -1,6 +1,6 @@
 // Command-line options, the welcome sequence, the loop over typed lines and
 // the exit save.
-#include "interp/main_loop.h"
+#include "app/main_loop.h"
 
 #include <cctype>
 #include <cstdio>
