@@ -1,7 +1,7 @@
 // Register commands and number entry: moving values between the stack and
-// the data registers, block moves and clears, the last error code, nbr
-// (which pushes every typed or stored number) and the digit rows of the
-// keyboard, which do nothing.
+// the data registers, block moves, the clearing commands, the last error
+// code, nbr (which pushes every typed or stored number) and the digit rows
+// of the keyboard, which do nothing.
 #pragma once
 
 void zq_cmd_sto();

@@ -6,10 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/display.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/labels.h"
 #include "interp/words.h"
 #include "number/decimal.h"
@@ -19,6 +17,7 @@
 #include "state/flags.h"
 #include "state/instr.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 
 uint32_t zq_parse_state = EX_CMD_NUM;
 uint64_t zq_arg_kind = 0;
@@ -239,9 +238,8 @@ int zq_parse_word(char* word, size_t size, int end_of_line) {
   }
 
   const int result = zq_parse_classified(word, size, row);
-  // Trace shows the stack after every command: one of the interpreter's few
-  // direct calls into the command set.
-  if (zq_trace && zq_parse_state == EX_CMD_NUM && zq_mode != MODE_RECORD) zq_cmd_prstk();
+  // Trace shows the stack after every command.
+  if (zq_trace && zq_parse_state == EX_CMD_NUM && zq_mode != MODE_RECORD) zq_print_stack_display();
   return result;
 }
 

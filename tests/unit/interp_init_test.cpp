@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/main_loop.h"
-#include "commands/display.h"
 #include "commands/info.h"
 #include "commands/modes.h"
 #include "commands/xail.h"
@@ -25,6 +24,7 @@
 #include "state/instr.h"
 #include "state/modes.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 #include "state/stats.h"
 #include "state/watch.h"
 
