@@ -7,6 +7,7 @@
 
 #include "commands/stack.h"
 #include "interp/executor.h"
+#include "interp/init.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
@@ -130,6 +131,8 @@ void zq_cmd_regswap() {
 void zq_cmd_clst() { zq_reg_clear_stack(); }
 
 void zq_cmd_clrg() { zq_reg_clear_data(); }
+
+void zq_cmd_clall() { zq_init(); }
 
 // X as bbb.eeeii. The first register is cleared even beyond the last; the
 // step counts from the register after it: 10.02003 clears R10, R11, R14,

@@ -9,6 +9,7 @@
 #include "app/main_loop.h"
 #include "commands/info.h"
 #include "commands/modes.h"
+#include "commands/registers.h"
 #include "commands/xail.h"
 #include "files/program_file.h"
 #include "interp/executor.h"
@@ -112,7 +113,7 @@ void disturb_line_state() {
 
 TEST_F(Init, ClallLeavesTheRunningLineItsState) {
   disturb_line_state();
-  zq_init();
+  zq_cmd_clall();
   EXPECT_EQ(zq_suppress_display, 1);
   EXPECT_EQ(zq_skip_pending, 1);
   EXPECT_EQ(zq_xail_failed, 1);
