@@ -51,7 +51,11 @@ bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t*
   uint64_t decimals = 0;  // the six fraction digits as one integer
   if (parts.exponent >= 0) {
     if (parts.coefficient != 0) {
-      if (parts.exponent >= zq_digits_integer_digits) return false;
+      // Checked before the product, which would wrap for large coefficients.
+      if (parts.exponent >= zq_digits_integer_digits ||
+          parts.coefficient >=
+              zqm_powers_of_ten[static_cast<size_t>(zq_digits_integer_digits - parts.exponent)])
+        return false;
       whole = parts.coefficient * zqm_powers_of_ten[static_cast<size_t>(parts.exponent)];
     }
   } else {
