@@ -221,7 +221,8 @@ TEST_F(NumberExactArith, SmallWholeStepsAreTheLibrarysSums) {
     const bool small =
         zqm_unpack(x, parts) && !parts.negative && parts.exponent == 0 && parts.coefficient < 1000000000;
     const int64_t expected_sum = static_cast<int64_t>(parts.coefficient) + by;
-    const bool taken = small && expected_sum >= 0 && expected_sum < 1000000000;
+    // The library-only build takes none.
+    const bool taken = zqm_quick_routes && small && expected_sum >= 0 && expected_sum < 1000000000;
     zq_double_64 r = 7;
     int64_t sum = -7;
     zqm_take_error();
