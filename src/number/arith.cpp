@@ -64,11 +64,12 @@ zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
 // Where an intermediate could overflow or a range check decides:
 //  1. an infinity or a NaN operand: the library.
 //  2. a sum's alignment: above 18 places, the library; within it the aligned
-//     coefficient lies below 10^34 and the sum below 2 * 10^34, in 128 bits.
+//     coefficient and the sum lie below 10^34, in 128 bits.
 //  3. a product: two coefficients below 10^16 give less than 10^32.
 //  4. an exact result of 16 digits or fewer is kept whole; one of more than
 //     35 goes to the library, as its rounding unit 10^(digits - 16) must fit
-//     64 bits, and the 128-by-64 division's quotient stays below 10^16.
+//     64 bits (sums reach 34 digits, products 32), and the 128-by-64
+//     division's quotient stays below 10^16.
 //  5. the half unit: rounding up at more than half, at half for odd.
 //  6. a carry of the rounding out of the 16 digits, to 10^16.
 //  7. the exponent: below -398 before rounding, or outside -383 to 369
