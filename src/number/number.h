@@ -2,7 +2,6 @@
 // codes of the calculator and every operation on numbers.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
