@@ -3,6 +3,8 @@
 #   kill_wrta, kill_exit, kill_savep: a loop of large saves is killed with
 #     SIGKILL at random moments; after each kill the file is byte for byte
 #     the old one or a complete new one.
+#   kill_inplace: the same where the file is written in place, in a folder
+#     that takes no new file: a kill may mix old and new, never cut the file.
 #   limit_wrta, limit_exit, limit_savep: a file-size limit below the size of
 #     the new file makes the write fail; the message follows, the old file
 #     is intact and no temporary file is left, with SIGXFSZ ignored (the
@@ -131,10 +133,12 @@ group_running() {
 # 0 to 39 ms more and kills the whole group with SIGKILL. Then TARGET must
 # equal OLD or NEW. A kill in the middle of a save leaves its temporary,
 # named .TARGET.XXXXXX beside it, which can never be taken for TARGET; it is
-# counted and removed.
+# counted and removed. With a fifth argument, mixed, TARGET is written in
+# place: a kill in the middle of the write may leave old and new bytes mixed,
+# but never a file of another length (OLD and NEW have the same length).
 kill_trials() {
-  local target=$1 old=$2 new=$3 command=$4
-  local trials=25 cut=0 trial temp_pattern
+  local target=$1 old=$2 new=$3 command=$4 allowed=${5:-whole}
+  local trials=25 cut=0 mixed=0 trial temp_pattern
   temp_pattern="\\.$(sed 's/\./\\./g' <<< "$target")\\.[A-Za-z0-9]{6}"
   cp "$old" "$target"
   for ((trial = 1; trial <= trials; trial++)); do
@@ -154,7 +158,9 @@ kill_trials() {
     wait "$job" 2> /dev/null
     while group_running "$job"; do sleep 0.005; done
 
-    if ! cmp -s "$target" "$old" && ! cmp -s "$target" "$new"; then
+    if [ "$allowed" = mixed ] && [ "$(stat -c %s "$target")" = "$(stat -c %s "$new")" ]; then
+      cmp -s "$target" "$old" || cmp -s "$target" "$new" || ((++mixed))
+    elif ! cmp -s "$target" "$old" && ! cmp -s "$target" "$new"; then
       fail "trial $trial (killed $delay s after the saves began): $target ($(stat -c %s "$target") bytes) is neither the old file nor a new one"
     fi
     local leftovers
@@ -165,7 +171,11 @@ kill_trials() {
       rm -f -- $leftovers
     fi
   done
-  echo "$trials kills, $cut of them in the middle of a save; $target was whole after each"
+  if [ "$allowed" = mixed ]; then
+    echo "$trials kills, $mixed of them in the middle of the write; $target kept its length after each"
+  else
+    echo "$trials kills, $cut of them in the middle of a save; $target was whole after each"
+  fi
 }
 
 # limit_case EXPECTED FILE INPUT ARGUMENTS...: runs the calculator under a
@@ -212,6 +222,11 @@ case $case_name in
     # Overwrites big.txt, with and without line numbers in turn.
     kill_trials big.txt ref_lines.txt ref_plain.txt \
       "{ echo '\"BIG,big.txt\"'; yes \$'sf 58\\nsavep\\ny\\ncf 58\\nsavep\\ny'; } | '$binary' -r A.mem"
+    ;;
+  kill_inplace)
+    # The working directory takes no new file: big.mem is written in place.
+    protect .
+    kill_trials big.mem A.mem B.mem "yes 'x<>y wrta big.mem' | ${run_as_user[*]} '$binary' -r A.mem" mixed
     ;;
   limit_wrta)
     cp old.mem big.mem
