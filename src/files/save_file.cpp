@@ -31,19 +31,19 @@ constexpr int zq_temp_draws = 100;
 // The one save in progress. Every name in it is relative to folder, so the
 // length of the folder's own path never matters.
 struct zq_save_state {
-  FILE* file;
-  char name[PATH_MAX];      // as given, for the messages
-  int folder;               // the folder that holds the target, or -1
-  char base[NAME_MAX + 1];  // the target in it: name with its links followed
-  char temp[NAME_MAX + 1];  // the temporary in it; empty when there is none
-  int target;               // written in place: the target, open; else -1
-  char* content;            // written in place: the new content, in memory
-  size_t content_size;
-  mode_t mode;  // the permission bits the temporary gets
-  sigset_t kept_mask;
-  bool xfsz_pending;
+  FILE* file = nullptr;
+  char name[PATH_MAX] = {};      // as given, for the messages
+  int folder = -1;               // the folder that holds the target, or -1
+  char base[NAME_MAX + 1] = {};  // the target in it: name with its links followed
+  char temp[NAME_MAX + 1] = {};  // the temporary in it; empty when there is none
+  int target = -1;               // written in place: the target, open; else -1
+  char* content = nullptr;       // written in place: the new content, in memory
+  size_t content_size = 0;
+  mode_t mode = 0;  // the permission bits the temporary gets
+  sigset_t kept_mask = {};
+  bool xfsz_pending = false;
 };
-zq_save_state zq_save{nullptr, {}, -1, {}, {}, -1, nullptr, 0, 0, {}, false};
+zq_save_state zq_save;
 
 // SIGXFSZ, which a file-size limit raises in the middle of a write, waits
 // until the save is over: the failed write reports it instead. While a
