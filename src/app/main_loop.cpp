@@ -159,8 +159,8 @@ void zq_startup_restore() {
   } else if (choice == 'D' || choice == 'd') {
     puts("Do you really want to delete the ZQ17 status and memory file (Y)es or (N)o?");
     const char confirm = zq_read_answer();
-    if (confirm == 'Y' || confirm == 'y') {
-      zq_remove_state_file(zq_state_file_name);
+    // A file that could not be deleted is still there and is not loaded.
+    if ((confirm == 'Y' || confirm == 'y') && zq_remove_state_file(zq_state_file_name)) {
       puts("ZQ17 status and memory file deleted.");
     } else {
       puts("ZQ17 status and memory file NOT deleted. Skipping loading of ZQ17 status and memory file.");

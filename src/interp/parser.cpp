@@ -10,7 +10,6 @@
 #include "interp/executor.h"
 #include "interp/labels.h"
 #include "interp/words.h"
-#include "number/decimal.h"
 #include "number/number.h"
 #include "state/errors.h"
 #include "state/execution.h"
@@ -305,9 +304,7 @@ int zq_is_number(char* word) {
   memcpy(text + used, word, length + 1);
 
   zqm_take_error();
-  decDouble value;
-  decDoubleFromString(&value, text, &zqm_ctx);
-  zqm_check_status();
+  zqm_zq_double_64_from_text(text);
   return zqm_take_error() == ERR_NONE ? 1 : 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -134,6 +136,18 @@ FILE* open_bytes(const uint8_t* data, size_t size, size_t pad) {
   return file;
 }
 
+// The same bytes behind a descriptor, for a reader that opens one.
+int open_bytes_descriptor(const uint8_t* data, size_t size, size_t pad) {
+  const int descriptor = memfd_create(input_file_name, MFD_CLOEXEC);
+  if (descriptor < 0) return -1;
+  if (write(descriptor, data, size) != static_cast<ssize_t>(size) ||
+      ftruncate(descriptor, static_cast<off_t>(size + pad)) != 0 || lseek(descriptor, 0, SEEK_SET) != 0) {
+    close(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
 }  // namespace
 
 void setup() {
@@ -242,8 +256,13 @@ extern "C" int zq_sandbox_open(const char* name, int flags, ...) {
     mode = static_cast<mode_t>(va_arg(rest, int));
     va_end(rest);
   }
+  using namespace zq_fuzz;
+  const bool reading = (flags & (O_WRONLY | O_RDWR | O_CREAT)) == 0;
+  if (reading && input_offer == offer::AS_FILE && std::strcmp(name, input_file_name) == 0) {
+    return open_bytes_descriptor(input_data, input_size, input_pad);
+  }
   if (refused(name)) return -1;
-  if (flags & (O_WRONLY | O_RDWR | O_CREAT)) zq_fuzz::files_written = true;
+  if (!reading) files_written = true;
   return open(name, flags, mode);
 }
 
@@ -269,3 +288,49 @@ extern "C" DIR* zq_sandbox_opendir(const char* name) { return refused(name) ? nu
 extern "C" int zq_sandbox_system(const char* command) { return command == nullptr ? 1 : 0; }
 
 extern "C" unsigned int zq_sandbox_sleep(unsigned int) { return 0; }
+
+// The calls that a save makes relative to the folder of its target: names
+// without a separator, in the working directory or in a folder descriptor
+// that is the working directory.
+namespace zq_fuzz {
+namespace {
+
+bool refused_at(int folder, const char* name) {
+  if (folder != AT_FDCWD) {
+    struct stat here;
+    struct stat there;
+    if (stat(".", &here) != 0 || fstat(folder, &there) != 0 || here.st_dev != there.st_dev ||
+        here.st_ino != there.st_ino) {
+      errno = EACCES;
+      return true;
+    }
+  }
+  return refused(name);
+}
+
+}  // namespace
+}  // namespace zq_fuzz
+
+extern "C" int zq_sandbox_openat(int folder, const char* name, int flags, ...) {
+  mode_t mode = 0;
+  if (flags & O_CREAT) {
+    va_list rest;
+    va_start(rest, flags);
+    mode = static_cast<mode_t>(va_arg(rest, int));
+    va_end(rest);
+  }
+  if (zq_fuzz::refused_at(folder, name)) return -1;
+  if (flags & (O_WRONLY | O_RDWR | O_CREAT)) zq_fuzz::files_written = true;
+  return openat(folder, name, flags, mode);
+}
+
+extern "C" int zq_sandbox_renameat(int from_folder, const char* from, int to_folder, const char* to) {
+  using zq_fuzz::refused_at;
+  return refused_at(from_folder, from) || refused_at(to_folder, to)
+             ? -1
+             : renameat(from_folder, from, to_folder, to);
+}
+
+extern "C" int zq_sandbox_unlinkat(int folder, const char* name, int flags) {
+  return zq_fuzz::refused_at(folder, name) ? -1 : unlinkat(folder, name, flags);
+}
