@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -28,6 +29,9 @@ constexpr size_t zq_temp_extra = 2 + zq_temp_letters;
 // refusing a temporary.
 constexpr int zq_temp_draws = 100;
 
+// The signals a save's own writes can raise (see zq_hold_signals).
+constexpr std::array zq_write_signals = {SIGXFSZ, SIGPIPE};
+
 // The one save in progress. Every name in it is relative to folder, so the
 // length of the folder's own path never matters.
 struct zq_save_state {
@@ -41,33 +45,42 @@ struct zq_save_state {
   size_t content_size = 0;
   mode_t mode = 0;  // the permission bits the temporary gets
   sigset_t kept_mask = {};
-  bool xfsz_pending = false;
+  // Which of zq_write_signals were pending already when the save began.
+  std::array<bool, zq_write_signals.size()> write_signal_pending = {};
 };
 zq_save_state zq_save;
 
-// SIGXFSZ, which a file-size limit raises in the middle of a write, waits
-// until the save is over: the failed write reports it instead. While a
-// temporary exists, so do the signals that would end the process and leave
-// the temporary behind.
+// Signals that the save's own writes raise wait until the save is over, and
+// the failed write reports them instead: SIGXFSZ when a file-size limit is
+// met, SIGPIPE when the reader of a FIFO goes away. While a temporary
+// exists, so do the signals that would end the process and leave the
+// temporary behind.
+
 void zq_hold_signals(bool temporary) {
   sigset_t pending;
-  zq_save.xfsz_pending = sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+  if (sigpending(&pending) != 0) sigemptyset(&pending);
   sigset_t held;
   sigemptyset(&held);
-  sigaddset(&held, SIGXFSZ);
+  for (size_t i = 0; i < zq_write_signals.size(); ++i) {
+    zq_save.write_signal_pending[i] = sigismember(&pending, zq_write_signals[i]) == 1;
+    sigaddset(&held, zq_write_signals[i]);
+  }
   if (temporary)
     for (const int signal_number : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&held, signal_number);
   sigprocmask(SIG_BLOCK, &held, &zq_save.kept_mask);
 }
 
+// Takes each write signal that the save raised, then restores the mask.
 void zq_release_signals() {
   sigset_t pending;
-  if (!zq_save.xfsz_pending && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1) {
-    sigset_t xfsz;
-    sigemptyset(&xfsz);
-    sigaddset(&xfsz, SIGXFSZ);
+  if (sigpending(&pending) != 0) sigemptyset(&pending);
+  for (size_t i = 0; i < zq_write_signals.size(); ++i) {
+    if (zq_save.write_signal_pending[i] || sigismember(&pending, zq_write_signals[i]) != 1) continue;
+    sigset_t raised;
+    sigemptyset(&raised);
+    sigaddset(&raised, zq_write_signals[i]);
     int taken = 0;
-    sigwait(&xfsz, &taken);
+    sigwait(&raised, &taken);
   }
   sigprocmask(SIG_SETMASK, &zq_save.kept_mask, nullptr);
 }

@@ -15,7 +15,8 @@
 #     offer, by -r, reada and reads; the calculator goes on.
 #   fifo_write: a save onto a FIFO that no one reads fails at once (wrta,
 #     savep, the exit save); one with a reader gets the whole file, and a
-#     save that waits for a reader who does not read can still be ended.
+#     save that waits for a reader who does not read can still be ended, and
+#     one whose reader goes away fails without ending the calculator.
 #   long_link: a link whose target's name is 4,088 characters long still
 #     gets a temporary beside that target, so a file-size limit keeps it whole.
 #   inplace_limit: written in place, a file keeps its old bytes when a
@@ -305,6 +306,19 @@ Overwriting file: p.txt\nWrite file: cannot open p.txt\nWrite file: cannot open 
     cmp -s got.mem A.mem || fail "the reader got $(stat -c %s got.mem) bytes, not the whole state"
     [ -p read.mem ] || fail "the FIFO was replaced"
 
+    # A reader that goes away in the middle of the save: the write fails,
+    # and the calculator goes on to the next line.
+    exec 4<> read.mem
+    head -c 1000 <&4 > /dev/null &
+    reader=$!
+    exec 4<&-
+    printf '%s\n' 'wrta read.mem' '"after"' 'sf 59' > input.txt
+    guarded out.txt "$binary" -r A.mem
+    wait "$reader"
+    expected=$'Reading A.mem\nWriting read.mem\nWrite file: cannot write read.mem\nThanks for using ZQ17!'
+    [ "$(file_messages)" = "$expected" ] || fail "a reader that left: $(file_messages)"
+    grep -q 'a: after' out.txt || fail "the calculator did not go on after the reader left"
+
     # A reader that never reads: the save waits once the pipe is full, and a
     # signal still ends it.
     exec 4<> read.mem
@@ -321,7 +335,7 @@ Overwriting file: p.txt\nWrite file: cannot open p.txt\nWrite file: cannot open 
     exec 4<&-
     rm -f got.mem
     [ "$(other_files)" = $'input.txt\nnobody.mem\np.txt\nread.mem' ] || fail "files left: $(other_files)"
-    echo "a FIFO without a reader refused at once; with one, written whole; a waiting write ended by SIGTERM"
+    echo "a FIFO without a reader refused at once; with one, written whole; a reader that left, a failed write; a waiting write ended by SIGTERM"
     ;;
   long_link)
     # 16 folders of 254 characters and real.mem: 4,088 characters.
