@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "interp/main_loop.h"
+#include "app/main_loop.h"
 #include "state/execution.h"
 
 namespace {

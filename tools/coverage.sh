@@ -22,7 +22,7 @@ mkdir -p "$profiles"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 objects=()
-for harness in typed program state start; do
+for harness in typed program state start quick; do
   corpora=()
   for dir in "tests/fuzz/corpus/$harness" "build-fuzz/corpus/$harness" "build-fuzz/seeds/$harness"; do
     [ -d "$dir" ] && corpora+=("$dir")

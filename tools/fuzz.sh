@@ -8,7 +8,7 @@
 # Inputs that reach new code are kept in build-fuzz/corpus/ for later runs.
 # With -j N, N processes run each harness, sharing its corpus.
 #
-# usage: tools/fuzz.sh [-j N] [SECONDS] [typed|program|state|start ...]
+# usage: tools/fuzz.sh [-j N] [SECONDS] [typed|program|state|start|quick ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,7 +20,7 @@ fi
 seconds=${1:-60}
 if [ $# -gt 0 ]; then shift; fi
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(typed program state start)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(typed program state start quick)
 
 bash tools/install_packages.sh cmake make clang libclang-rt-14-dev gcc-12-source
 
@@ -32,7 +32,7 @@ cmake --build "$build" -j "$(nproc)" >/dev/null
 # The transcript cases' typed inputs and the files they start from.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/typed" "$seeds/program" "$seeds/state" "$seeds/start"
+mkdir -p "$seeds/typed" "$seeds/program" "$seeds/state" "$seeds/start" "$seeds/quick"
 cp tests/transcripts/*.in "$seeds/typed/"
 find tests/transcripts -path '*.files/*' -type f | while read -r file; do
   case_name=${file#tests/transcripts/}
@@ -53,15 +53,15 @@ trap 'rm -rf "$scratch"' EXIT
 rm -rf "$build/logs"
 mkdir -p "$build/findings" "$build/logs"
 # Inputs up to 16 KiB: typed lines longer than the line buffer and refills
-# of the input buffer come often.
-declare -A max_len=([typed]=16384 [program]=16384 [state]=16384 [start]=16384)
+# of the input buffer come often. The quick routes' chains are of words.
+declare -A max_len=([typed]=16384 [program]=16384 [state]=16384 [start]=16384 [quick]=2048)
 declare -A pids
 for harness in "${harnesses[@]}"; do
   [ -n "${max_len[$harness]:-}" ] || { echo "unknown harness: $harness" >&2; exit 2; }
   mkdir -p "$build/corpus/$harness"
   options=(-max_total_time="$seconds" -timeout=30 -max_len="${max_len[$harness]}" -print_final_stats=1
            -artifact_prefix="$PWD/$build/findings/$harness-")
-  [ "$harness" = state ] || options+=(-dict="$build/words.dict")
+  case $harness in typed | program) options+=(-dict="$build/words.dict") ;; esac
   for worker in $(seq "$workers"); do
     TMPDIR=$scratch "$build/fuzz_$harness" "${options[@]}" "$build/corpus/$harness" "$seeds/$harness" \
       "tests/fuzz/corpus/$harness" > "$build/logs/$harness.$worker.log" 2>&1 &

@@ -69,14 +69,14 @@ void zq_set_x_int(int64_t n) {
 }  // namespace
 
 void zq_cmd_alpha() {
-  zq_cmd_cla();
+  zq_alpha_clear();
   // Appending to the empty register copies the first 24 characters.
   zq_append_text_operand();
 }
 
 void zq_cmd_append() { zq_append_text_operand(); }
 
-void zq_cmd_cla() { std::memset(zq_alpha, 0, sizeof zq_alpha); }
+void zq_cmd_cla() { zq_alpha_clear(); }
 
 // Accepted so that programs using it load and run; it has no effect here.
 void zq_cmd_cld() {}

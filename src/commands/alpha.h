@@ -4,8 +4,6 @@
 
 void zq_cmd_alpha();
 void zq_cmd_append();
-// Empties the register (all 24 bytes NUL); also run by initialisation and by
-// the options that load a program.
 void zq_cmd_cla();
 void zq_cmd_cld();
 void zq_cmd_ashf();

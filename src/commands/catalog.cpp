@@ -12,7 +12,6 @@
 #include <cstring>
 #include <optional>
 
-#include "commands/display.h"
 #include "files/paths.h"
 #include "interp/command_table.h"
 #include "interp/listing.h"
@@ -25,6 +24,7 @@
 #include "state/instr.h"
 #include "state/path_prefix.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 
 namespace {
 

@@ -23,8 +23,6 @@ void zq_print_input_help() {
   putchar('\n');
 }
 
-void zq_digit_sink(int64_t) {}
-
 void zq_cmd_about() {
   puts("Welcome to ZQ17");
   printf("Version %s, for information about this release use the 'changes' command.\n", zq_version);

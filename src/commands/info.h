@@ -2,11 +2,7 @@
 // about, changes, usage, user, trace, exit/off and the memory-size commands.
 #pragma once
 
-#include <cstdint>
-
 void zq_print_input_help();
-// The digit rows pass their command code here; it is deliberately ignored.
-void zq_digit_sink(int64_t code);
 
 void zq_cmd_about();
 void zq_cmd_changes();

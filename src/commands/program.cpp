@@ -3,10 +3,8 @@
 // These handlers call back into the executor to run steps.
 #include "commands/program.h"
 
-#include "commands/display.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/interrupt.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
@@ -16,6 +14,7 @@
 #include "state/errors.h"
 #include "state/execution.h"
 #include "state/instr.h"
+#include "state/stack_display.h"
 
 namespace {
 
@@ -76,10 +75,10 @@ void zq_cmd_run() {
   zq_sigint_install();
   while (zq_mode == MODE_RUN) {
     zq_execute_step();
-    if (zq_trace == 1) zq_cmd_prstk();
+    if (zq_trace == 1) zq_print_stack_display();
     // An interrupt ends the run after its step; an error stop made by that
     // step is left for the executor to recover from.
-    if (zq_sigint_take() && zq_mode == MODE_RUN) zq_cmd_stop();
+    if (zq_sigint_take() && zq_mode == MODE_RUN) zq_stop_program();
   }
   zq_sigint_restore();
 }
@@ -161,10 +160,7 @@ void zq_cmd_rtn() {
   }
 }
 
-void zq_cmd_stop() {
-  zq_mode = MODE_IMMEDIATE;
-  zq_xail = 0;
-}
+void zq_cmd_stop() { zq_stop_program(); }
 
 void zq_cmd_gto_dot() { pc = zq_line_to_address(zq_decoded.add); }
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "commands/info.h"
 #include "commands/stack.h"
 #include "interp/executor.h"
+#include "interp/init.h"
 #include "interp/program.h"
 #include "number/number.h"
 #include "state/alpha.h"
@@ -128,14 +128,11 @@ void zq_cmd_regswap() {
   }
 }
 
-// LASTX is kept.
-void zq_cmd_clst() {
-  for (zq_cell_index cell = CELL_X; cell <= CELL_T; ++cell) zq_reg_clear(cell);
-}
+void zq_cmd_clst() { zq_reg_clear_stack(); }
 
-void zq_cmd_clrg() {
-  for (zq_cell_index cell = CELL_R00; cell <= CELL_LAST; ++cell) zq_reg_clear(cell);
-}
+void zq_cmd_clrg() { zq_reg_clear_data(); }
+
+void zq_cmd_clall() { zq_init(); }
 
 // X as bbb.eeeii. The first register is cleared even beyond the last; the
 // step counts from the register after it: 10.02003 clears R10, R11, R14,
@@ -177,8 +174,15 @@ void zq_cmd_nbr() {
   zq_stack_push(zq_regs[CELL_LITERAL]);
 }
 
+namespace {
+
 // Command codes of the digit rows "0" to "9", ".", "e".
 constexpr int zq_digit_code_0 = 16;
+
+// The digit rows pass their command code here; it is deliberately ignored.
+void zq_digit_sink(int64_t) {}
+
+}  // namespace
 
 void zq_cmd_digit_0() { zq_digit_sink(zq_digit_code_0); }
 void zq_cmd_digit_1() { zq_digit_sink(zq_digit_code_0 + 1); }

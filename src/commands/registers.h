@@ -1,7 +1,7 @@
 // Register commands and number entry: moving values between the stack and
-// the data registers, block moves and clears, the last error code, nbr
-// (which pushes every typed or stored number) and the digit rows of the
-// keyboard, which do nothing.
+// the data registers, block moves, the clearing commands (clall clears
+// everything), the last error code, nbr (which pushes every typed or stored
+// number) and the digit rows of the keyboard, which do nothing.
 #pragma once
 
 void zq_cmd_sto();
@@ -17,6 +17,8 @@ void zq_cmd_regmove();
 void zq_cmd_regswap();
 void zq_cmd_clst();
 void zq_cmd_clrg();
+// Everything back to its initial state, program memory included.
+void zq_cmd_clall();
 void zq_cmd_clrgx();
 void zq_cmd_errno();
 void zq_cmd_clerr();

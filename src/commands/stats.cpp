@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <optional>
 
-#include "commands/display.h"
 #include "commands/stack.h"
 #include "number/number.h"
 #include "state/errors.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 #include "state/stats.h"
 
 namespace {

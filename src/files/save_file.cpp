@@ -1,5 +1,7 @@
 // Saves that cannot lose data: a temporary file beside the target, every
-// write and the close checked, fsync, then one rename over the target.
+// write and the close checked, fsync, then one rename over the target. Where
+// the folder takes no new file, the old bytes change only once the room for
+// all the new ones is reserved.
 #include "files/save_file.h"
 
 #include <fcntl.h>
@@ -8,88 +10,120 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 // Links followed before a name counts as a loop: the kernel's own limit.
 constexpr int zq_link_hops = 40;
-// The temporary is the target's name behind a '.', then this; mkostemp
-// fills in the X's, so a leftover never takes the target's own name.
-constexpr char zq_temp_suffix[] = ".XXXXXX";
-constexpr size_t zq_temp_extra = 1 + sizeof zq_temp_suffix - 1;
+// The temporary is the target's name behind a '.', then a '.' and letters
+// and digits drawn at random, so a leftover never takes the target's name.
+constexpr char zq_temp_alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr size_t zq_temp_letters = 6;
+constexpr size_t zq_temp_extra = 2 + zq_temp_letters;
+// Drawn names that may all be taken already before the folder counts as
+// refusing a temporary.
+constexpr int zq_temp_draws = 100;
 
-// The one save in progress.
+// The signals a save's own writes can raise (see zq_hold_signals).
+constexpr std::array zq_write_signals = {SIGXFSZ, SIGPIPE};
+
+// The one save in progress. Every name in it is relative to folder, so the
+// length of the folder's own path never matters.
 struct zq_save_state {
-  FILE* file;
-  char name[PATH_MAX];    // as given, for the messages
-  char target[PATH_MAX];  // the file replaced: name with its links followed
-  char temp[PATH_MAX];    // empty while the file is written in place
-  mode_t mode;            // the permission bits the new file gets
-  sigset_t kept_mask;
-  bool xfsz_pending;
+  FILE* file = nullptr;
+  char name[PATH_MAX] = {};      // as given, for the messages
+  int folder = -1;               // the folder that holds the target, or -1
+  char base[NAME_MAX + 1] = {};  // the target in it: name with its links followed
+  char temp[NAME_MAX + 1] = {};  // the temporary in it; empty when there is none
+  int target = -1;               // written in place: the target, open; else -1
+  char* content = nullptr;       // written in place: the new content, in memory
+  size_t content_size = 0;
+  mode_t mode = 0;  // the permission bits the temporary gets
+  sigset_t kept_mask = {};
+  // Which of zq_write_signals were pending already when the save began.
+  std::array<bool, zq_write_signals.size()> write_signal_pending = {};
 };
 zq_save_state zq_save;
 
-// Signals that would end the process wait until the save is over, so that
-// no temporary is left behind; SIGXFSZ too, which a file-size limit raises
-// in the middle of a write: the failed write reports it instead.
-void zq_hold_signals() {
+// Signals that the save's own writes raise wait until the save is over, and
+// the failed write reports them instead: SIGXFSZ when a file-size limit is
+// met, SIGPIPE when the reader of a FIFO goes away. While a temporary
+// exists, so do the signals that would end the process and leave the
+// temporary behind.
+
+void zq_hold_signals(bool temporary) {
   sigset_t pending;
-  zq_save.xfsz_pending = sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+  if (sigpending(&pending) != 0) sigemptyset(&pending);
   sigset_t held;
   sigemptyset(&held);
-  for (const int signal_number : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ}) sigaddset(&held, signal_number);
+  for (size_t i = 0; i < zq_write_signals.size(); ++i) {
+    zq_save.write_signal_pending[i] = sigismember(&pending, zq_write_signals[i]) == 1;
+    sigaddset(&held, zq_write_signals[i]);
+  }
+  if (temporary)
+    for (const int signal_number : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&held, signal_number);
   sigprocmask(SIG_BLOCK, &held, &zq_save.kept_mask);
 }
 
+// Takes each write signal that the save raised, then restores the mask.
 void zq_release_signals() {
   sigset_t pending;
-  if (!zq_save.xfsz_pending && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1) {
-    sigset_t xfsz;
-    sigemptyset(&xfsz);
-    sigaddset(&xfsz, SIGXFSZ);
+  if (sigpending(&pending) != 0) sigemptyset(&pending);
+  for (size_t i = 0; i < zq_write_signals.size(); ++i) {
+    if (zq_save.write_signal_pending[i] || sigismember(&pending, zq_write_signals[i]) != 1) continue;
+    sigset_t raised;
+    sigemptyset(&raised);
+    sigaddset(&raised, zq_write_signals[i]);
     int taken = 0;
-    sigwait(&xfsz, &taken);
+    sigwait(&raised, &taken);
   }
   sigprocmask(SIG_SETMASK, &zq_save.kept_mask, nullptr);
 }
 
-// target := name, with a symbolic link in its last part followed to the
-// file it names, hop by hop (that file need not exist yet). false for a loop
-// or a name too long.
-bool zq_follow_links(const char* name) {
-  char* target = zq_save.target;
-  if (std::snprintf(target, PATH_MAX, "%s", name) >= PATH_MAX) return false;
-  for (int hop = 0; hop < zq_link_hops; ++hop) {
-    char link[PATH_MAX];
-    const ssize_t length = readlink(target, link, sizeof link);
+// The folder named by the first length bytes of path (the current one for
+// none), looked up from the folder at. Opened for reading where it can be, so
+// that it can be synced; one that cannot be read still holds names.
+int zq_open_folder(int at, const char* path, size_t length) {
+  char folder[PATH_MAX] = ".";
+  if (length >= sizeof folder) return -1;
+  if (length > 0) {
+    std::memcpy(folder, path, length);
+    folder[length] = '\0';
+  }
+  const int descriptor = openat(at, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor >= 0 || errno != EACCES) return descriptor;
+  return openat(at, folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+// folder and base := where the file that name stands for is, a symbolic link
+// in its last part followed hop by hop (that file need not exist yet), each
+// relative link from the folder that holds it. false for a loop, a folder
+// that cannot be opened, or a name with no last part or too long a one.
+bool zq_find_target(const char* name) {
+  char link[PATH_MAX];
+  const char* path = name;
+  for (int hop = 0; hop <= zq_link_hops; ++hop) {
+    const char* slash = std::strrchr(path, '/');
+    const size_t folder_length = slash ? static_cast<size_t>(slash - path + 1) : 0;
+    const char* base = path + folder_length;
+    if (base[0] == '\0' || std::strlen(base) >= sizeof zq_save.base) return false;
+    const int folder = zq_open_folder(zq_save.folder >= 0 ? zq_save.folder : AT_FDCWD, path, folder_length);
+    if (zq_save.folder >= 0) close(zq_save.folder);
+    zq_save.folder = folder;
+    if (folder < 0) return false;
+    std::strcpy(zq_save.base, base);
+    const ssize_t length = readlinkat(folder, zq_save.base, link, sizeof link);
     if (length < 0) return errno == EINVAL || errno == ENOENT;
     if (length >= static_cast<ssize_t>(sizeof link)) return false;
     link[length] = '\0';
-    // A relative link is read from the directory that holds it.
-    const char* slash = std::strrchr(target, '/');
-    const size_t directory = link[0] == '/' || !slash ? 0 : static_cast<size_t>(slash - target + 1);
-    if (directory + static_cast<size_t>(length) >= PATH_MAX) return false;
-    std::memcpy(target + directory, link, static_cast<size_t>(length) + 1);
+    path = link;
   }
   return false;
-}
-
-// temp := the target's directory, '.', the target's name (cut so that the
-// temporary's name still fits a directory entry) and the suffix. false when
-// the target has no name of its own or the whole does not fit.
-bool zq_make_temp_name() {
-  const char* slash = std::strrchr(zq_save.target, '/');
-  const char* base = slash ? slash + 1 : zq_save.target;
-  const size_t kept = std::min(std::strlen(base), size_t{NAME_MAX} - zq_temp_extra);
-  if (kept == 0) return false;
-  const int written =
-      std::snprintf(zq_save.temp, PATH_MAX, "%.*s.%.*s%s", static_cast<int>(base - zq_save.target),
-                    zq_save.target, static_cast<int>(kept), base, zq_temp_suffix);
-  return written > 0 && written < PATH_MAX;
 }
 
 // The mode a plain open gives a new file; the umask is read by setting it.
@@ -99,68 +133,171 @@ mode_t zq_new_file_mode() {
   return 0666 & ~mask;
 }
 
+// A new file beside the target under a name not taken yet: its descriptor,
+// or -1 with the folder's errno.
+int zq_make_temp() {
+  const size_t kept = std::min(std::strlen(zq_save.base), size_t{NAME_MAX} - zq_temp_extra);
+  for (int draw = 0; draw < zq_temp_draws; ++draw) {
+    char letters[zq_temp_letters + 1] = {};
+    for (size_t i = 0; i < zq_temp_letters; ++i)
+      letters[i] = zq_temp_alphabet[arc4random_uniform(sizeof zq_temp_alphabet - 1)];
+    std::snprintf(zq_save.temp, sizeof zq_save.temp, ".%.*s.%s", static_cast<int>(kept), zq_save.base,
+                  letters);
+    const int descriptor =
+        openat(zq_save.folder, zq_save.temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor >= 0) return descriptor;
+    if (errno != EEXIST) break;
+  }
+  zq_save.temp[0] = '\0';
+  return -1;
+}
+
 void zq_drop_temp(int descriptor) {
   close(descriptor);
-  unlink(zq_save.temp);
+  unlinkat(zq_save.folder, zq_save.temp, 0);
   zq_save.temp[0] = '\0';
 }
 
-// The temporary that will replace name: its descriptor, or -1 when the file
-// is to be written in place (temp then empty).
-int zq_open_temp(const char* name) {
-  zq_save.temp[0] = '\0';
-  if (!zq_follow_links(name)) return -1;
-  struct stat old;
-  const bool exists = lstat(zq_save.target, &old) == 0;
-  if (!exists && errno != ENOENT) return -1;
-  // Only a regular file is replaced, and only one that a plain open could
-  // write: a write-protected file stays protected.
-  if (exists && (!S_ISREG(old.st_mode) || faccessat(AT_FDCWD, zq_save.target, W_OK, AT_EACCESS) != 0))
-    return -1;
-  if (!zq_make_temp_name()) return -1;
-  const int descriptor = mkostemp(zq_save.temp, O_CLOEXEC);
+// The stream to a temporary that will replace the target (old, or nullptr
+// for a new file). nullptr when there is none; in_place then tells whether
+// the target may be written in place instead: where the folder takes no new
+// file, or where the new file could not belong to the old one's owner.
+FILE* zq_open_temp(const struct stat* old, bool& in_place) {
+  in_place = false;
+  zq_hold_signals(true);
+  const int descriptor = zq_make_temp();
   if (descriptor < 0) {
-    zq_save.temp[0] = '\0';
-    return -1;
+    in_place = errno == EACCES || errno == EPERM;
+    zq_release_signals();
+    return nullptr;
   }
-  zq_save.mode = exists ? old.st_mode & 07777 : zq_new_file_mode();
-  // The new file belongs to whoever owned the old one; where that cannot
-  // be, the old file is written in place rather than taken from its owner.
+  zq_save.mode = old ? old->st_mode & 07777 : zq_new_file_mode();
   struct stat made;
-  if (exists && (fstat(descriptor, &made) != 0 || ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
-                                                   fchown(descriptor, old.st_uid, old.st_gid) != 0))) {
-    zq_drop_temp(descriptor);
-    return -1;
+  bool owned = fstat(descriptor, &made) == 0;
+  if (owned && old && (made.st_uid != old->st_uid || made.st_gid != old->st_gid)) {
+    owned = fchown(descriptor, old->st_uid, old->st_gid) == 0;
+    in_place = !owned;
   }
-  return descriptor;
+  FILE* file = owned ? fdopen(descriptor, "w") : nullptr;
+  if (!file) {
+    zq_drop_temp(descriptor);
+    zq_release_signals();
+  }
+  return file;
 }
 
-// The rename reaches the disk with the directory that holds the file. The
-// new file is in place already: a failure here could at worst bring the old
-// file back whole after a crash, and is not reported.
-void zq_sync_directory() {
-  const char* slash = std::strrchr(zq_save.target, '/');
-  char directory[PATH_MAX] = ".";
-  if (slash)
-    std::snprintf(directory, sizeof directory, "%.*s", static_cast<int>(slash - zq_save.target + 1),
-                  zq_save.target);
-  const int descriptor = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return;
-  fsync(descriptor);
-  close(descriptor);
+// The stream for a save written in place, which gathers the content in
+// memory. The target opens without waiting, so that a FIFO no one reads
+// fails at once; once open, a full pipe waits for its reader as usual.
+FILE* zq_open_in_place() {
+  const int descriptor = openat(zq_save.folder, zq_save.base, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  const int flags = fcntl(descriptor, F_GETFL);
+  FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
+                   ? open_memstream(&zq_save.content, &zq_save.content_size)
+                   : nullptr;
+  if (!file) {
+    close(descriptor);
+    return nullptr;
+  }
+  zq_save.target = descriptor;
+  return file;
+}
+
+// The stream for the new content, by the route the target allows: a
+// temporary for a regular file or a new one, the target itself for anything
+// else and where no temporary can be had. nullptr when neither route is open.
+FILE* zq_open_route() {
+  if (!zq_find_target(zq_save.name)) return nullptr;
+  struct stat old;
+  const bool exists = fstatat(zq_save.folder, zq_save.base, &old, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!exists && errno != ENOENT) return nullptr;
+  if (!exists || S_ISREG(old.st_mode)) {
+    // Only a file that a plain open could write is replaced: a
+    // write-protected file stays protected.
+    if (exists && faccessat(zq_save.folder, zq_save.base, W_OK, AT_EACCESS) != 0) return nullptr;
+    bool in_place = false;
+    if (FILE* file = zq_open_temp(exists ? &old : nullptr, in_place)) return file;
+    if (!exists || !in_place) return nullptr;
+  }
+  return zq_open_in_place();
+}
+
+// The temporary is synced before the rename, so that no crash can put a cut
+// file in place of the old one.
+bool zq_close_temp(FILE* file) {
+  const int descriptor = fileno(file);
+  bool saved = std::fflush(file) == 0 && !std::ferror(file) && fchmod(descriptor, zq_save.mode) == 0 &&
+               fsync(descriptor) == 0;
+  saved = std::fclose(file) == 0 && saved;
+  saved = saved && renameat(zq_save.folder, zq_save.temp, zq_save.folder, zq_save.base) == 0;
+  if (saved) {
+    // The rename reaches the disk with the folder. The new file is in place
+    // already: a failure here could at worst bring the old file back whole
+    // after a crash, and is not reported.
+    fsync(zq_save.folder);
+  } else {
+    unlinkat(zq_save.folder, zq_save.temp, 0);
+  }
+  zq_save.temp[0] = '\0';
+  zq_release_signals();
+  return saved;
+}
+
+bool zq_write_all(int descriptor, const char* bytes, size_t count) {
+  while (count > 0) {
+    const ssize_t written = write(descriptor, bytes, count);
+    if (written <= 0) return false;
+    bytes += written;
+    count -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// A regular file gets room for its whole new length before the first old
+// byte changes, so a full disk or a file-size limit fails with the old file
+// as it was; then the new bytes go over the old ones and the rest is cut
+// off. A device or a pipe takes the bytes and has nothing to sync.
+bool zq_close_in_place(FILE* file) {
+  bool saved = !std::ferror(file);
+  saved = std::fclose(file) == 0 && saved;
+  zq_hold_signals(false);
+  const int target = zq_save.target;
+  const auto size = static_cast<off_t>(zq_save.content_size);
+  struct stat info;
+  saved = saved && fstat(target, &info) == 0;
+  if (saved && S_ISREG(info.st_mode)) {
+    saved = (size == 0 || posix_fallocate(target, 0, size) == 0) &&
+            zq_write_all(target, zq_save.content, zq_save.content_size) && ftruncate(target, size) == 0 &&
+            fsync(target) == 0;
+  } else {
+    saved = saved && zq_write_all(target, zq_save.content, zq_save.content_size);
+  }
+  saved = close(target) == 0 && saved;
+  zq_save.target = -1;
+  zq_release_signals();
+  return saved;
+}
+
+// What a save leaves open once it is over, whichever way it ended.
+void zq_end_save() {
+  if (zq_save.target >= 0) close(zq_save.target);
+  if (zq_save.folder >= 0) close(zq_save.folder);
+  std::free(zq_save.content);
+  zq_save.target = -1;
+  zq_save.folder = -1;
+  zq_save.content = nullptr;
+  zq_save.content_size = 0;
 }
 
 }  // namespace
 
 FILE* zq_save_open(const char* name) {
   std::snprintf(zq_save.name, sizeof zq_save.name, "%s", name);
-  zq_hold_signals();
-  const int descriptor = zq_open_temp(name);
-  zq_save.file = descriptor >= 0 ? fdopen(descriptor, "w") : std::fopen(name, "w");
-  if (!zq_save.file && descriptor >= 0) zq_drop_temp(descriptor);
+  zq_save.file = zq_open_route();
   if (!zq_save.file) {
     std::printf("Write file: cannot open %s\n", zq_save.name);
-    zq_release_signals();
+    zq_end_save();
   }
   return zq_save.file;
 }
@@ -168,24 +305,8 @@ FILE* zq_save_open(const char* name) {
 int zq_save_close() {
   FILE* file = zq_save.file;
   zq_save.file = nullptr;
-  const int descriptor = fileno(file);
-  const bool replacing = zq_save.temp[0] != '\0';
-  struct stat info;
-  // Synced before the rename, so that no crash can put a cut file in place
-  // of the old one. A device or pipe written in place has nothing to sync.
-  bool saved = std::fflush(file) == 0 && !std::ferror(file) &&
-               (!replacing || fchmod(descriptor, zq_save.mode) == 0) && fstat(descriptor, &info) == 0 &&
-               (!S_ISREG(info.st_mode) || fsync(descriptor) == 0);
-  saved = std::fclose(file) == 0 && saved;
-  if (replacing) {
-    saved = saved && std::rename(zq_save.temp, zq_save.target) == 0;
-    if (saved) {
-      zq_sync_directory();
-    } else {
-      unlink(zq_save.temp);
-    }
-  }
+  const bool saved = zq_save.target >= 0 ? zq_close_in_place(file) : zq_close_temp(file);
   if (!saved) std::printf("Write file: cannot write %s\n", zq_save.name);
-  zq_release_signals();
+  zq_end_save();
   return saved ? 1 : 0;
 }

@@ -7,17 +7,23 @@
 
 // Opens a save of the file name (a symbolic link keeps its link; the file it
 // names is replaced). Returns the stream to write the whole new content to,
-// or nullptr after "Write file: cannot open %s\n" with name. One save at a
-// time: every stream it gives goes back through zq_save_close.
+// or nullptr after "Write file: cannot open %s\n" with name, the old file
+// untouched. One save at a time: every stream it gives goes back through
+// zq_save_close.
 //
-// Where no temporary file can be made beside the target (a directory that is
-// not writable, a name too long), and for a target that is no regular file
-// (a device, a pipe), the file is written in place as a plain open would.
+// A regular file, or a new one, is replaced by a temporary made in its
+// folder. Where that folder takes no new file (or the new file could not
+// keep the old one's owner), an existing regular file is written in place,
+// and so is a target that is no regular file (a device, a pipe): it opens
+// without waiting, so a FIFO that no one reads is refused at once. Any other
+// failure to make the temporary refuses the save.
 FILE* zq_save_open(const char* name);
 
 // Ends the save: flushes and syncs the new content, closes it and puts it in
 // place with the old file's permission bits (a new file gets those the umask
 // leaves). Returns 1 when the file now holds every byte written; otherwise
-// prints "Write file: cannot write %s\n" with the name, returns 0, and the old
-// file is as it was, with no temporary file left behind.
+// prints "Write file: cannot write %s\n" with the name, returns 0, and leaves
+// no temporary behind. A replaced file is then as it was; a regular file
+// written in place too, unless the failure came after room for the whole
+// new content was reserved in it.
 int zq_save_close();

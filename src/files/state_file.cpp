@@ -2,6 +2,7 @@
 // in one image buffer, so a read that fails for any reason changes nothing.
 #include "files/state_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -238,15 +239,15 @@ void zq_compose_state_file_name() {
   zq_fix_path_separators(zq_text);
 }
 
-// A directory opens for reading here but holds no state: such a name, as
-// the path prefix alone behind an empty name gives, counts as not opened.
+// Only a regular file holds a state. The open does not wait, so a FIFO is
+// refused at once, as are a directory (the path prefix alone behind an
+// empty name gives one) and a device, which could stream for ever.
 FILE* zq_open_for_reading(const char* name) {
-  FILE* file = std::fopen(name, "rb");
+  const int descriptor = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
   struct stat info;
-  if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return nullptr;
-  }
+  FILE* file = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) ? fdopen(descriptor, "rb") : nullptr;
+  if (!file) close(descriptor);
   return file;
 }
 
@@ -332,4 +333,4 @@ int64_t zq_read_state_file(uint64_t mask) {
 
 bool zq_state_file_exists(const char* name) { return access(name, F_OK) == 0; }
 
-void zq_remove_state_file(const char* name) { std::remove(name); }
+bool zq_remove_state_file(const char* name) { return std::remove(name) == 0; }

@@ -34,13 +34,14 @@ constexpr int64_t zq_state_all_file_size =
 void zq_write_state_file(uint64_t mask);
 // Reads a file that holds exactly the sections of mask into the live state
 // and relinks the labels when program memory was read. Returns 1 when they
-// were read; 0 (state untouched) when the file cannot be opened, has another
-// version or mask, ends early or holds what no state could hold.
+// were read; 0 (state untouched) when the file cannot be opened or is no
+// regular file, has another version or mask, ends early or holds what no
+// state could hold.
 int64_t zq_read_state_file(uint64_t mask);
 
 // Whether a file of that name exists, the name taken as given (no path
 // prefix, no cut): the start-up restore asks for zq17.mem in the current
 // directory.
 bool zq_state_file_exists(const char* name);
-// Deletes the file of that name; a failure goes unreported.
-void zq_remove_state_file(const char* name);
+// Deletes the file of that name. Returns whether it is gone.
+bool zq_remove_state_file(const char* name);

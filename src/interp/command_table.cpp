@@ -8,7 +8,6 @@
 #include <iterator>
 #include <string_view>
 
-#include "interp/init.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 
@@ -102,7 +101,7 @@ constexpr zq_command zq_commands[zq_command_count] = {
   {"chs",     CMD_TYPE_FN,        CHK_X_NUMERIC,                                    PROGRAMMABLE,   zq_cmd_chs},
   {"cla",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_cla},
   /* 50 */
-  {"clall",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_init},
+  {"clall",   CMD_TYPE_FN,        CHK_NONE,                                         IMMEDIATE_ONLY, zq_cmd_clall},
   {"cld",     CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_cld},
   {"clerr",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_clerr},
   {"clk12",   CMD_TYPE_FN,        CHK_NONE,                                         PROGRAMMABLE,   zq_cmd_clk12},

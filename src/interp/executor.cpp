@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "interp/command_table.h"
-#include "interp/init.h"
 #include "interp/listing.h"
 #include "interp/navigation.h"
 #include "interp/parser.h"
@@ -21,6 +20,7 @@
 #include "state/text_builder.h"
 
 uint8_t zq_quit = 0;
+uint8_t zq_trace = 0;
 int64_t zq_xail = 0;
 int64_t zq_skip_pending = 0;
 int64_t zq_ret[zq_ret_size];
@@ -110,6 +110,11 @@ void zq_execute_immediate() {
 }
 
 }  // namespace
+
+void zq_stop_program() {
+  zq_mode = MODE_IMMEDIATE;
+  zq_xail = 0;
+}
 
 void zq_execute_step() {
   // Only memory in use holds steps: past the final END lie stale words.

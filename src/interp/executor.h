@@ -6,6 +6,9 @@
 
 // The quit request; in a running program it only stops the run.
 extern uint8_t zq_quit;
+// Trace switch, 0 or 1: each command or step is shown before it runs, and the
+// stack display follows every command instead of every line.
+extern uint8_t zq_trace;
 // 1 while xail runs a command line: commands come from the parser, skips wait.
 extern int64_t zq_xail;
 // A skip asked for while xail ran, made after its line.
@@ -21,6 +24,11 @@ extern int64_t zq_ret_depth;
 // above address: memory from there on has been moved, cut or replaced, so
 // those steps no longer stand where the returns point.
 void zq_drop_returns_from(int64_t address);
+
+// The stop of stop, prompt and an interrupt: the running program stops after
+// its step with its returns pending, so that run goes on from there; an xail
+// line ends too.
+void zq_stop_program();
 
 void zq_execute();
 // What zq_execute does in MODE_RUN: the step at pc, then pc moves on. The run

@@ -5,12 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/alpha.h"
-#include "commands/registers.h"
 #include "interp/executor.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
+#include "state/alpha.h"
 #include "state/errors.h"
 #include "state/execution.h"
 #include "state/flags.h"
@@ -20,7 +19,6 @@
 #include "state/stats.h"
 #include "state/watch.h"
 
-uint8_t zq_trace = 0;
 char zq_prompt[zq_prompt_size] = {};
 
 namespace {
@@ -79,14 +77,12 @@ void zq_init_state(bool clear_program_memory) {
     zq_quit = 1;
   }
 
-  // The registers, the stack and alpha are cleared by the handlers of clrg,
-  // clst and cla, called directly.
-  zq_cmd_clrg();
-  zq_cmd_clst();
+  zq_reg_clear_data();
+  zq_reg_clear_stack();
   zq_reg_clear(CELL_L);
   if (clear_program_memory) zq_clear_program_memory();
   std::memset(zq_path, 0, sizeof zq_path);
-  zq_cmd_cla();
+  zq_alpha_clear();
   zq_put_final_end(1);
   zq_advance = ADV_NEXT;
   zq_reset_decoded();

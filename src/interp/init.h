@@ -5,10 +5,6 @@
 
 #include <cstdint>
 
-// Trace switch, 0 or 1: each command or step is shown before it runs, and the
-// stack display follows every command instead of every line.
-extern uint8_t zq_trace;
-
 // The prompt text: at most 13 characters, NUL-padded.
 constexpr int zq_prompt_size = 15;
 extern char zq_prompt[zq_prompt_size];

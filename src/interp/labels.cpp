@@ -9,7 +9,6 @@
 
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/navigation.h"
 #include "interp/parser.h"
 #include "interp/program.h"

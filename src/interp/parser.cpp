@@ -6,19 +6,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/display.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/labels.h"
 #include "interp/words.h"
-#include "number/decimal.h"
 #include "number/number.h"
 #include "state/errors.h"
 #include "state/execution.h"
 #include "state/flags.h"
 #include "state/instr.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 
 uint32_t zq_parse_state = EX_CMD_NUM;
 uint64_t zq_arg_kind = 0;
@@ -239,9 +237,8 @@ int zq_parse_word(char* word, size_t size, int end_of_line) {
   }
 
   const int result = zq_parse_classified(word, size, row);
-  // Trace shows the stack after every command: one of the interpreter's few
-  // direct calls into the command set.
-  if (zq_trace && zq_parse_state == EX_CMD_NUM && zq_mode != MODE_RECORD) zq_cmd_prstk();
+  // Trace shows the stack after every command.
+  if (zq_trace && zq_parse_state == EX_CMD_NUM && zq_mode != MODE_RECORD) zq_print_stack_display();
   return result;
 }
 
@@ -307,9 +304,7 @@ int zq_is_number(char* word) {
   memcpy(text + used, word, length + 1);
 
   zqm_take_error();
-  decDouble value;
-  decDoubleFromString(&value, text, &zqm_ctx);
-  zqm_check_status();
+  zqm_zq_double_64_from_text(text);
   return zqm_take_error() == ERR_NONE ? 1 : 0;
 }
 

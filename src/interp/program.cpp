@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "commands/program.h"
 #include "interp/command_table.h"
+#include "interp/executor.h"
 #include "state/execution.h"
 #include "state/instr.h"
 #include "state/registers.h"
@@ -136,9 +136,9 @@ void zq_calc_load_program() {
   const zq_instr in = zq_step_at(address);
   std::printf("Unknown Command type %s at pc = %d in zq_pc_inc().\n",
               zq_get_command_type(zq_row_type(in.cmd)), static_cast<int>(address));
-  // A step of unknown length ends a run, through the handler of stop; the
-  // caller moves on by one word.
-  zq_cmd_stop();
+  // A step of unknown length ends a run as stop does; the caller moves on by
+  // one word.
+  zq_stop_program();
   return 1;
 }
 

@@ -60,6 +60,21 @@ zq_double_64 zqm_unary(zqm_dn_unary fn, zq_double_64 x) {
 // be clamped, made subnormal or overflow), exact zero sums (whose sign and
 // exponent follow rules of their own) and sums of operands whose exponents
 // lie far apart go to the library.
+//
+// Where an intermediate could overflow or a range check decides:
+//  1. an infinity or a NaN operand: the library.
+//  2. a sum's alignment: above 18 places, the library; within it the aligned
+//     coefficient and the sum lie below 10^34, in 128 bits.
+//  3. a product: two coefficients below 10^16 give less than 10^32.
+//  4. an exact result of 16 digits or fewer is kept whole; one of more than
+//     35 goes to the library, as its rounding unit 10^(digits - 16) must fit
+//     64 bits (sums reach 34 digits, products 32), and the 128-by-64
+//     division's quotient stays below 10^16.
+//  5. the half unit: rounding up at more than half, at half for odd.
+//  6. a carry of the rounding out of the 16 digits, to 10^16.
+//  7. the exponent: below -398 before rounding, or outside -383 to 369
+//     after it, the library.
+//  8. an exact zero difference: the library.
 namespace {
 
 // The last value these quick paths (and int's, and the small whole steps)
@@ -188,17 +203,17 @@ zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b) { return zqm_apply(
 
 zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b) {
   zq_double_64 r;
-  return zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_library_add(a, b);
+  return zqm_quick_routes && zqm_exact_sum(a, b, false, r) ? zqm_checked(r) : zqm_library_add(a, b);
 }
 
 zq_double_64 zqm_sub(zq_double_64 a, zq_double_64 b) {
   zq_double_64 r;
-  return zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_library_sub(a, b);
+  return zqm_quick_routes && zqm_exact_sum(a, b, true, r) ? zqm_checked(r) : zqm_library_sub(a, b);
 }
 
 zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b) {
   zq_double_64 r;
-  return zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_library_mul(a, b);
+  return zqm_quick_routes && zqm_exact_product(a, b, r) ? zqm_checked(r) : zqm_library_mul(a, b);
 }
 
 namespace {
@@ -215,7 +230,11 @@ constexpr int64_t zqm_small_whole_limit = 1000000000;
 
 }  // namespace
 
+// Where a range check decides: the bits above the three lowest declets (the
+// sign, the exponent 0, the six high digits 0), and the sum from 0 to below
+// 10^9. Nothing overflows: the digits and the sum stay below 10^9 + 1.
 bool zqm_small_whole_step(zq_double_64 x, int64_t by, zq_double_64& result, int64_t& sum) {
+  if (!zqm_quick_routes) return false;
   if (x >> zqm_small_whole_bits != zqm_whole_zero >> zqm_small_whole_bits) return false;
   const auto digits = [x](int declet) -> int64_t {
     return DPD2BIN[(x >> (zqm_declet_bits * declet)) & zqm_declet_mask];
@@ -322,7 +341,11 @@ int64_t zqm_is_finite(zq_double_64 x) {
 // significant digits (int 2.5 is 2.000000000000000): the coefficient is
 // taken with its leading zeros moved to its end (the exponent moving down
 // with them), then the digits below the point are cleared.
+// Range checks: the exponent after the move below -15 (a magnitude below 1)
+// or from 0 up (an integer already). The moved coefficient stays below
+// 10^16, as the digits cleared make room for the zeros moved in.
 zq_double_64 zqm_int(zq_double_64 x) {
+  if (!zqm_quick_routes) return zqm_library_int(x);
   zqm_unpacked parts;
   // Infinities and NaNs have no digits to truncate: they stay as they are.
   if (!zqm_unpack_operand(x, parts)) {
@@ -343,6 +366,37 @@ zq_double_64 zqm_int(zq_double_64 x) {
     if (parts.exponent < 0) whole -= zqm_divide_by_power_of_ten(whole, -parts.exponent).remainder;
     const uint64_t aligned = whole * zqm_powers_of_ten[static_cast<size_t>(leading_zeros)];
     result = zqm_build({parts.negative, aligned, exponent});
+  }
+  zqm_check_status();
+  return result;
+}
+
+// The same on the library's BCD digits.
+zq_double_64 zqm_library_int(zq_double_64 x) {
+  const decDouble d = zqm_dec_from_zq_double_64(x);
+  if (decDoubleIsZero(&d)) return zqm_k_0;
+  if (!decDoubleIsFinite(&d)) {
+    zqm_check_status();
+    return x;
+  }
+  uint8_t bcd[zqm_coefficient_digits];
+  int32_t q = 0;
+  const int32_t sign = decDoubleToBCD(&d, &q, bcd);
+  int n = 0;
+  while (bcd[n] == 0) ++n;  // a non-zero finite value has a non-zero digit
+  std::memmove(bcd, bcd + n, static_cast<size_t>(zqm_coefficient_digits - n));
+  std::memset(bcd + zqm_coefficient_digits - n, 0, static_cast<size_t>(n));
+  q -= n;
+  zq_double_64 result;
+  if (q < -(zqm_coefficient_digits - 1)) {
+    result = zqm_k_0;
+  } else if (q >= 0) {
+    result = x;
+  } else {
+    std::memset(bcd + zqm_coefficient_digits + q, 0, static_cast<size_t>(-q));
+    decDouble r;
+    decDoubleFromBCD(&r, q, bcd, sign);
+    result = zqm_zq_double_64_from_dec(r);
   }
   zqm_check_status();
   return result;

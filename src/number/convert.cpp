@@ -14,27 +14,19 @@ namespace {
 constexpr size_t zqm_number_text_max = 39;
 constexpr size_t zqm_e_text_max = 30;
 
-// Reads text already checked against the work buffer and maps the conditions.
-zq_double_64 zqm_read_text(const char* text) {
-  decDouble d;
-  decDoubleFromString(&d, text, &zqm_ctx);
-  zqm_check_status();
-  return zqm_zq_double_64_from_dec(d);
-}
-
 // A value too large for the fixed-point text of a binary conversion would
 // lose integer digits when that text is cut, so it is read from exponent form.
 zq_double_64 zqm_read_exponent_form(long double v) {
   constexpr size_t zqm_exponent_text_size = 56;  // sign, 41 digits, exponent
   char text[zqm_exponent_text_size];
   snprintf(text, sizeof text, "%.40Le", v);
-  return zqm_read_text(text);
+  return zqm_zq_double_64_from_text(text);
 }
 
 // A text too long for the work buffer is treated as no number at all.
 zq_double_64 zqm_refuse_text() {
   decContextSetStatus(&zqm_ctx, DEC_Conversion_syntax);
-  return zqm_read_text("NaN");
+  return zqm_zq_double_64_from_text("NaN");
 }
 
 // The scientific text for libc's readers, which know no signalling NaN and
@@ -46,6 +38,13 @@ void zqm_binary_text(char (&text)[zqm_string_size], zq_double_64 value) {
 }
 
 }  // namespace
+
+zq_double_64 zqm_zq_double_64_from_text(const char* text) {
+  decDouble d;
+  decDoubleFromString(&d, text, &zqm_ctx);
+  zqm_check_status();
+  return zqm_zq_double_64_from_dec(d);
+}
 
 zq_double_64 zqm_zq_double_64_from_string(char* text, size_t size, uint32_t radix_point) {
   size_t len = strnlen(text, size);
@@ -74,15 +73,25 @@ zq_double_64 zqm_zq_double_64_from_string(char* text, size_t size, uint32_t radi
     work[n++] = text[i];
   }
   work[n] = '\0';
-  return zqm_read_text(work);
+  return zqm_zq_double_64_from_text(work);
 }
 
-void zqm_string_from_zq_double_64(char* out, size_t size, zq_double_64 value) {
+void zqm_plain_string_from_zq_double_64(char* out, size_t size, zq_double_64 value) {
   static_assert(zqm_string_size == DECDOUBLE_String);
   char text[DECDOUBLE_String];
   const decDouble d = zqm_dec_from_zq_double_64(value);
   decDoubleToString(&d, text);
   snprintf(out, size, "%s", text);
+}
+
+bool zqm_coefficient_digits_of(zq_double_64 value, uint8_t (&digits)[zqm_coefficient_digits],
+                               int32_t& exponent) {
+  const decDouble d = zqm_dec_from_zq_double_64(value);
+  return decDoubleToBCD(&d, &exponent, digits) != 0;
+}
+
+void zqm_string_from_zq_double_64(char* out, size_t size, zq_double_64 value) {
+  zqm_plain_string_from_zq_double_64(out, size, value);
   // Maps what an earlier unmapped call (a 32-bit conversion) left behind.
   zqm_check_status();
 }
@@ -98,7 +107,7 @@ zq_double_64 zqm_zq_double_64_from_lint(int64_t n) {
   constexpr size_t zqm_lint_text_size = 24;
   char text[zqm_lint_text_size];
   snprintf(text, sizeof text, "%" PRId64, n);
-  return zqm_read_text(text);
+  return zqm_zq_double_64_from_text(text);
 }
 
 int64_t zqm_int_from_zq_double_64(zq_double_64 value) {
@@ -153,7 +162,7 @@ zq_double_64 zqm_zq_double_64_from_double(double d) {
   char text[zqm_double_text_size];
   const int len = snprintf(text, sizeof text, "%f", d);
   if (len < 0 || static_cast<size_t>(len) >= sizeof text) return zqm_read_exponent_form(d);
-  return zqm_read_text(text);
+  return zqm_zq_double_64_from_text(text);
 }
 
 double zqm_double_from_zq_double_64(zq_double_64 value) {
@@ -168,7 +177,7 @@ zq_double_64 zqm_zq_double_64_from_ldouble(long double ld) {
   char text[zqm_ldouble_text_size];
   const int len = snprintf(text, sizeof text, "%3.70Lf", ld);
   if (len < 0 || static_cast<size_t>(len) >= sizeof text) return zqm_read_exponent_form(ld);
-  return zqm_read_text(text);
+  return zqm_zq_double_64_from_text(text);
 }
 
 long double zqm_ldouble_from_zq_double_64(zq_double_64 value) {

@@ -1,5 +1,5 @@
-// The decimal library's view of the number layer, for the few callers that
-// use decNumber directly (the display formatter and the parser's number test).
+// The decimal library's view of the number layer, for its own sources and
+// the proofs that compare its quick routes with the library.
 #pragma once
 
 #include <array>
@@ -7,14 +7,15 @@
 
 #include "number/decnumber.h"
 #include "number/number.h"
+#include "number/parts.h"
 
 // The one decimal context of the process (decimal64 defaults, no traps).
 extern decContext zqm_ctx;
 
 static_assert(sizeof(decDouble) == sizeof(zq_double_64), "decDouble is 8 bytes");
 
-// Digits of a coefficient, as decDoubleToBCD and decDoubleFromBCD take them.
-constexpr int zqm_coefficient_digits = DECDOUBLE_Pmax;
+// decDoubleToBCD and decDoubleFromBCD take a coefficient's digits.
+static_assert(zqm_coefficient_digits == DECDOUBLE_Pmax);
 
 inline decDouble zqm_dec_from_zq_double_64(zq_double_64 value) {
   decDouble d;

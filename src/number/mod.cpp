@@ -101,7 +101,9 @@ zq_double_64 zqm_mod(zq_double_64 y, zq_double_64 x) {
     }
     // Back to x's exponent. Ten to a power below the normal range is
     // subnormal itself, which the product need not be: there the exact
-    // integer result only gets its exponent.
+    // integer result only gets its exponent. Multiplying by that power, the
+    // literal route, would report DEC_Subnormal and DATA ERROR for a
+    // remainder the format holds exactly.
     if (shift < zqm_ctx.emin) {
       const decDouble r = zqm_dec_from_zq_double_64(result);
       const decDouble by = zqm_dec_from_zq_double_64(zqm_zq_double_64_from_lint(shift));

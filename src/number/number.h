@@ -2,7 +2,6 @@
 // codes of the calculator and every operation on numbers.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -29,6 +28,16 @@ constexpr zq_relation CMP_LT = 3;
 constexpr zq_relation CMP_GE = 4;
 constexpr zq_relation CMP_LE = 5;
 constexpr zq_relation CMP_NE = 6;
+
+// Whether this build takes the quick routes past the library: sums,
+// products and int on the coefficients, the value built last kept unpacked,
+// the small whole step, the fixed-point parts of a value and a value made
+// from them. Off (ZQ_QUICK_ROUTES=OFF), every result comes from the
+// library's own functions or from text, which the quick routes must match.
+constexpr bool zqm_quick_routes = ZQ_QUICK_ROUTES != 0;
+
+// Digits of a coefficient.
+constexpr int zqm_coefficient_digits = 16;
 
 // ---- context, constants and the pending error (number.cpp) ----
 
@@ -90,6 +99,42 @@ zq_double_64 zqm_zq_double_64_from_string(char* text, size_t size, uint32_t radi
 void zqm_string_from_zq_double_64(char* out, size_t size, zq_double_64 value);
 zq_double_64 zqm_zq_double_64_from_int(int32_t n);
 zq_double_64 zqm_zq_double_64_from_lint(int64_t n);
+// text read by the library as it stands (no radix mark, no leading 'e' made
+// "1e"), its conditions mapped into the pending error.
+zq_double_64 zqm_zq_double_64_from_text(const char* text);
+// The scientific text of value, as zqm_string_from_zq_double_64 gives it
+// but touching neither the status nor the pending error.
+void zqm_plain_string_from_zq_double_64(char* out, size_t size, zq_double_64 value);
+// The coefficient digits of a finite value, the first digit first, and its
+// exponent: value = +-digits * 10^exponent. Returns whether the sign bit is
+// set (so a negative zero counts). For an infinity or a NaN the digits and
+// exponent are unspecified. Touches neither the status nor the pending error.
+bool zqm_coefficient_digits_of(zq_double_64 value, uint8_t (&digits)[zqm_coefficient_digits],
+                               int32_t& exponent);
+
+// ---- fixed-point parts (fixed.cpp) ----
+
+// A value that is exactly +-(whole + micros / 10^6), whole below 10^9.
+struct zqm_fixed_point {
+  bool negative;    // the sign bit, so -0 counts
+  uint64_t whole;   // 0 to 999,999,999
+  uint64_t micros;  // the first six fraction digits as one integer, 0 to 999,999
+};
+constexpr uint64_t zqm_fixed_whole_limit = 1000000000;  // 10^9
+// x's fixed-point parts, read from its digits. false, parts untouched, for a
+// value that is not exactly of that form (an integer part of 10^9 or more,
+// a non-zero digit beyond the sixth fraction digit, more than 16 fraction
+// digits even if zero, an infinity or a NaN), and for every value when the
+// quick routes are off, so that callers take their general route. Touches
+// neither the status nor the pending error.
+bool zqm_fixed_point_parts(zq_double_64 x, zqm_fixed_point& parts);
+// The value +-scaled / 10^fraction_digits as the library's division of the
+// whole numbers scaled and 10^fraction_digits gives it: exact, its exponent
+// as near 0 as the digits allow (the fraction's trailing zeros go, never an
+// exponent above 0); zero is positive. scaled below 10^16, fraction_digits
+// 0 to 15. Touches neither the status nor the pending error.
+zq_double_64 zqm_value_from_fixed_point(bool negative, uint64_t scaled, int fraction_digits);
+
 // Truncated toward zero to 32 bits; 0 outside that range, leaving
 // DEC_Invalid_operation for the next status check.
 int64_t zqm_int_from_zq_double_64(zq_double_64 value);
@@ -104,90 +149,6 @@ zq_double_64 zqm_zq_double_64_from_ldouble(long double ld);
 double zqm_double_from_zq_double_64(zq_double_64 value);
 long double zqm_ldouble_from_zq_double_64(zq_double_64 value);
 
-// A finite value as sign, integer coefficient and exponent: value =
-// (-1)^negative * coefficient * 10^exponent, read straight from its bits and
-// kept as they are (trailing zeros and exponent too). These touch neither the
-// status nor the pending error.
-struct zqm_unpacked {
-  bool negative;
-  uint64_t coefficient;  // 0 to 10^16 - 1
-  int32_t exponent;      // -398 to 369
-};
-constexpr uint64_t zqm_coefficient_limit = 10000000000000000;  // 10^16
-constexpr int32_t zqm_exponent_min = -398;
-constexpr int32_t zqm_exponent_max = 369;
-// false, parts untouched, for an infinity or a NaN.
-bool zqm_unpack(zq_double_64 value, zqm_unpacked& parts);
-
-// 128-bit integers, an extension g++ and clang share, for exact products of
-// two coefficients.
-__extension__ using zqm_wide = unsigned __int128;
-__extension__ using zqm_signed_wide = __int128;
-
-// Powers of ten 10^0 to 10^16, as coefficients are scaled by them.
-constexpr int zqm_power_count = 17;
-constexpr std::array<uint64_t, zqm_power_count> zqm_powers_of_ten = [] {
-  std::array<uint64_t, zqm_power_count> powers{};
-  powers[0] = 1;
-  for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
-  return powers;
-}();
-
-// x / 10^n and x % 10^n for x below 2^54 (every coefficient) and n from 0 to
-// 16, without a division instruction: with l = ceil(log2 10^n) and
-// m = ceil(2^(54+l) / 10^n), the product x*m shifted down by 54 + l is the
-// quotient exactly (m*10^n exceeds 2^(54+l) by less than 10^n <= 2^l, so the
-// error x*(m*10^n - 2^(54+l)) stays below 2^(54+l)).
-struct zqm_quotient {
-  uint64_t quotient;
-  uint64_t remainder;
-};
-namespace zqm_detail {
-constexpr int zqm_dividend_bits = 54;
-struct zqm_reciprocal {
-  uint64_t multiplier;
-  int shift;
-};
-constexpr std::array<zqm_reciprocal, zqm_power_count> zqm_reciprocals = [] {
-  std::array<zqm_reciprocal, zqm_power_count> table{};
-  for (size_t n = 0; n < table.size(); ++n) {
-    const uint64_t divisor = zqm_powers_of_ten[n];
-    int bits = 0;
-    while ((uint64_t{1} << bits) < divisor) ++bits;
-    const int shift = zqm_dividend_bits + bits;
-    const zqm_wide scale = zqm_wide{1} << shift;
-    table[n] = {static_cast<uint64_t>((scale + divisor - 1) / divisor), shift};
-  }
-  return table;
-}();
-}  // namespace zqm_detail
-
-inline zqm_quotient zqm_divide_by_power_of_ten(uint64_t x, int n) {
-  const size_t index = static_cast<size_t>(n);
-  const zqm_detail::zqm_reciprocal r = zqm_detail::zqm_reciprocals[index];
-  const uint64_t quotient = static_cast<uint64_t>((zqm_wide{x} * r.multiplier) >> r.shift);
-  return {quotient, x - quotient * zqm_powers_of_ten[index]};
-}
-// n / d and n % d for a quotient below 2^64 (n < d * 2^64), as one 128-by-64
-// division where the machine has one: the general 128-bit division is a
-// call, and its quotient of 128 bits is not needed here.
-inline zqm_quotient zqm_divide_wide(zqm_wide n, uint64_t d) {
-#if defined(__x86_64__)
-  uint64_t quotient;
-  uint64_t remainder;
-  __asm__("divq %[d]"
-          : "=a"(quotient), "=d"(remainder)
-          : "a"(static_cast<uint64_t>(n)), "d"(static_cast<uint64_t>(n >> 64)), [d] "rm"(d)
-          : "cc");
-  return {quotient, remainder};
-#else
-  const uint64_t quotient = static_cast<uint64_t>(n / d);
-  return {quotient, static_cast<uint64_t>(n) - quotient * d};
-#endif
-}
-// The value of parts within the limits above, in the library's own encoding.
-zq_double_64 zqm_pack(const zqm_unpacked& parts);
-
 // ---- arithmetic, comparison and functions (arith.cpp) ----
 
 zq_double_64 zqm_add(zq_double_64 a, zq_double_64 b);
@@ -198,10 +159,12 @@ zq_double_64 zqm_mul(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_library_add(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_library_sub(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_library_mul(zq_double_64 a, zq_double_64 b);
+zq_double_64 zqm_library_int(zq_double_64 x);
 // x + by for by 1 or -1, where x and the sum are whole numbers from 0 to
 // 999,999,999 with exponent 0 (as loop counters are kept): the exact sum,
 // with exponent 0, and its value. false, outputs untouched, for any other x
-// or sum. Touches neither the status nor the pending error.
+// or sum, and always when the quick routes are off. Touches neither the
+// status nor the pending error.
 bool zqm_small_whole_step(zq_double_64 x, int64_t by, zq_double_64& result, int64_t& sum);
 zq_double_64 zqm_div(zq_double_64 a, zq_double_64 b);
 zq_double_64 zqm_sqrt(zq_double_64 x);

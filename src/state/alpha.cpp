@@ -10,6 +10,8 @@
 
 char zq_alpha[zq_alpha_size];
 
+void zq_alpha_clear() { std::memset(zq_alpha, 0, sizeof zq_alpha); }
+
 int64_t zq_alpha_length() {
   int64_t length = 0;
   while (length < zq_alpha_size && zq_alpha[length] != '\0') ++length;

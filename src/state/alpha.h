@@ -12,6 +12,8 @@ constexpr int zq_alpha_copy_size = zq_alpha_size + 1;
 constexpr int zq_alpha_label_size = 9;  // 8 characters and a NUL
 constexpr int zq_alpha_file_size = 24;  // 23 characters and a NUL
 
+// Empties the register: all 24 bytes NUL.
+void zq_alpha_clear();
 // Number of characters before the first NUL, 0 to 24.
 int64_t zq_alpha_length();
 // Appends the first min(count, 24) bytes of text; the oldest characters fall

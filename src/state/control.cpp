@@ -32,48 +32,23 @@ int zq_decode_cell(int mode, zq_cell_index cell, int64_t* a, int64_t* b, int64_t
   return zq_decode_control(mode, zq_regs[cell], a, b, c);
 }
 
-constexpr int zq_decimals = 6;  // the fraction digits "%f" keeps
-
 // The text route reads "%f" of the binary double of x. For a value with at
 // most six fraction digits (after its trailing zeros) and an integer part
 // below 10^9, that double lies within 2^-24 of x, far closer than the half
 // unit of the sixth decimal (5E-7) and than x lies to any other integer. So
 // the truncation keeps x's integer part and "%f" prints exactly x's own six
-// decimals: the groups come straight from the digits. false for any other
-// value, which the text route decodes.
-constexpr int zq_digits_integer_digits = 9;
-constexpr uint64_t zq_digits_integer_limit = zqm_powers_of_ten[zq_digits_integer_digits];
-
+// decimals: the groups come straight from the number's fixed-point parts.
+// false for any other value, which the text route decodes.
 bool zq_decode_digits(int mode, zq_double_64 x, int64_t* a, int64_t* b, int64_t* c) {
-  zqm_unpacked parts;
-  if (!zqm_unpack(x, parts)) return false;
-  uint64_t whole = 0;
-  uint64_t decimals = 0;  // the six fraction digits as one integer
-  if (parts.exponent >= 0) {
-    if (parts.coefficient != 0) {
-      if (parts.exponent >= zq_digits_integer_digits) return false;
-      whole = parts.coefficient * zqm_powers_of_ten[static_cast<size_t>(parts.exponent)];
-    }
-  } else {
-    const int fraction_digits = -parts.exponent;
-    if (fraction_digits >= zqm_power_count) return false;
-    const zqm_quotient split = zqm_divide_by_power_of_ten(parts.coefficient, fraction_digits);
-    whole = split.quotient;
-    if (fraction_digits > zq_decimals) {
-      const zqm_quotient beyond = zqm_divide_by_power_of_ten(split.remainder, fraction_digits - zq_decimals);
-      if (beyond.remainder != 0) return false;
-      decimals = beyond.quotient;
-    } else {
-      decimals = split.remainder * zqm_powers_of_ten[static_cast<size_t>(zq_decimals - fraction_digits)];
-    }
-  }
-  if (whole >= zq_digits_integer_limit) return false;
+  zqm_fixed_point parts;
+  if (!zqm_fixed_point_parts(x, parts)) return false;
   constexpr uint64_t zq_group_scale = 1000;  // decimals 1 to 3, then 4 to 6
-  *a = parts.negative ? -static_cast<int64_t>(whole) : static_cast<int64_t>(whole);
-  *b = static_cast<int64_t>(decimals / zq_group_scale);
+  const int64_t whole = static_cast<int64_t>(parts.whole);
+  *a = parts.negative ? -whole : whole;
+  *b = static_cast<int64_t>(parts.micros / zq_group_scale);
   // The counter layout drops the sixth digit.
-  *c =
-      static_cast<int64_t>(mode == CONTROL_MOVE ? decimals % zq_group_scale : decimals % zq_group_scale / 10);
+  *c = static_cast<int64_t>(mode == CONTROL_MOVE ? parts.micros % zq_group_scale
+                                                 : parts.micros % zq_group_scale / 10);
   return true;
 }
 
@@ -126,24 +101,12 @@ int zq_decode_x_move_control(int64_t* a, int64_t* b, int64_t* c) {
 
 zq_double_64 zq_counter_value(int64_t count, int64_t final, int64_t step) {
   constexpr int zq_count_scale_digits = 5;  // the counter is n / 100000
+  constexpr uint64_t zq_count_scale = 100000;
   constexpr uint64_t zq_final_scale = 100;
-  uint64_t fraction = static_cast<uint64_t>(final) * zq_final_scale + static_cast<uint64_t>(step);
-  const uint64_t n = (count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count)) *
-                         zqm_powers_of_ten[zq_count_scale_digits] +
-                     fraction;
-  // The exact quotient of a division keeps the exponent nearest to the
-  // ideal one, 0 - 0: its trailing zeros go until the exponent reaches 0.
-  // Those below the point are the fraction's own (below 10^5), all five
-  // when it is 0.
-  int zeros = zq_count_scale_digits;
-  if (fraction != 0) {
-    zeros = 0;
-    while (fraction % 10 == 0) {
-      fraction /= 10;
-      ++zeros;
-    }
-  }
-  return zqm_pack({count < 0, zqm_divide_by_power_of_ten(n, zeros).quotient, zeros - zq_count_scale_digits});
+  const uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
+  const uint64_t n = magnitude * zq_count_scale + static_cast<uint64_t>(final) * zq_final_scale +
+                     static_cast<uint64_t>(step);
+  return zqm_value_from_fixed_point(count < 0, n, zq_count_scale_digits);
 }
 
 bool zq_step_small_operand_counter(int64_t by, int64_t& count) {

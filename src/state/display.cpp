@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "number/decimal.h"
+#include "number/number.h"
 #include "state/flags.h"
 #include "state/modes.h"
 #include "state/registers.h"
 #include "state/text_builder.h"
 
-// decDoubleToBCD fills exactly this many digits.
+// The number layer gives exactly this many digits.
 static_assert(zq_bcd_digits == zqm_coefficient_digits);
 
 namespace {
@@ -41,10 +41,9 @@ int zq_bcd_lead(const zq_bcd& digits) {
 
 // The number text of a decimal64 value.
 void zq_format_number(char* out, int64_t size, zq_double_64 value) {
-  const decDouble dec = zqm_dec_from_zq_double_64(value);
-  if (!decDoubleIsFinite(&dec)) {
-    char text[DECDOUBLE_String];
-    decDoubleToString(&dec, text);
+  if (!zqm_is_finite(value)) {
+    char text[zqm_string_size];
+    zqm_plain_string_from_zq_double_64(text, sizeof text, value);
     zq_copy_text(out, size, text);
     return;
   }
@@ -52,7 +51,7 @@ void zq_format_number(char* out, int64_t size, zq_double_64 value) {
   zq_bcd digits;
   int32_t q = 0;
   // The sign bit alone decides, so a negative zero shows its '-'.
-  const bool negative = decDoubleToBCD(&dec, &q, digits) != 0;
+  const bool negative = zqm_coefficient_digits_of(value, digits, q);
 
   const int format = zq_disp_format;
   const int d = zq_display_digits();

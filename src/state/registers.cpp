@@ -25,6 +25,14 @@ constexpr const char* zq_stack_strings[] = {"l", "x", "y", "z", "t"};
 
 void zq_reg_clear(zq_cell_index index) { zq_reg_set(index, zqm_k_0, REG_NUMBER); }
 
+void zq_reg_clear_stack() {
+  for (zq_cell_index cell = CELL_X; cell <= CELL_T; ++cell) zq_reg_clear(cell);
+}
+
+void zq_reg_clear_data() {
+  for (zq_cell_index cell = CELL_R00; cell <= CELL_LAST; ++cell) zq_reg_clear(cell);
+}
+
 zq_cell_index zq_reg_check_index(zq_cell_index index) {
   if (zq_cell_exists(index)) return index;
   zq_show_message(MSG_TEXT, "NONEXISTENT", nullptr);

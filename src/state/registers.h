@@ -65,6 +65,10 @@ inline void zq_reg_set_number(zq_cell_index index, zq_double_64 value) {
   zq_reg_set(index, value, REG_NUMBER);
 }
 void zq_reg_clear(zq_cell_index index);
+// X, Y, Z and T := 0.0; LASTX is kept.
+void zq_reg_clear_stack();
+// R00 to R999 := 0.0.
+void zq_reg_clear_data();
 inline void zq_reg_copy(zq_cell_index source, zq_cell_index destination) {
   zq_reg_set(destination, zq_regs[source], zq_reg_types[source]);
 }

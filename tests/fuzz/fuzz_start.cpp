@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/main_loop.h"
 #include "fuzz_support.h"
-#include "interp/main_loop.h"
 #include "state/execution.h"
 
 namespace {

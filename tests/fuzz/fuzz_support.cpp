@@ -6,17 +6,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
-#include "commands/display.h"
+#include "app/main_loop.h"
 #include "files/program_file.h"
 #include "files/state_file.h"
 #include "interp/command_table.h"
@@ -24,7 +26,6 @@
 #include "interp/interrupt.h"
 #include "interp/labels.h"
 #include "interp/listing.h"
-#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "state/alpha.h"
@@ -33,6 +34,7 @@
 #include "state/modes.h"
 #include "state/path_prefix.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 #include "state/watch.h"
 
 namespace zq_fuzz {
@@ -297,7 +299,7 @@ FILE* fopen_checked(const char* name, const char* mode) {
   return file;
 }
 
-// The stack display, as zq_cmd_prstk prints it.
+// The stack display, as prstk prints it.
 std::string stack_display() {
   char* text = nullptr;
   size_t size = 0;
@@ -306,7 +308,7 @@ std::string stack_display() {
   std::fflush(stdout);
   FILE* kept = stdout;
   stdout = shown;
-  zq_cmd_prstk();
+  zq_print_stack_display();
   stdout = kept;
   std::fclose(shown);
   std::string result(text, size);
@@ -459,6 +461,18 @@ bool tag_known(uint8_t tag) {
   return tag == REG_NUMBER || tag == REG_HMS || tag == REG_ALPHA || tag == REG_FLAGS;
 }
 
+// The same bytes behind a descriptor, for a reader that opens one.
+int open_bytes_descriptor(const uint8_t* data, size_t size, size_t pad) {
+  const int descriptor = memfd_create(input_file_name, MFD_CLOEXEC);
+  if (descriptor < 0) return -1;
+  if (write(descriptor, data, size) != static_cast<ssize_t>(size) ||
+      ftruncate(descriptor, static_cast<off_t>(size + pad)) != 0 || lseek(descriptor, 0, SEEK_SET) != 0) {
+    close(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
 }  // namespace
 
 void setup() {
@@ -476,7 +490,11 @@ void setup() {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/zq-fuzz-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  private_dir = pattern;
+  // As the kernel names it, so that folder descriptors can be placed in it.
+  char* real = realpath(pattern.c_str(), nullptr);
+  if (real == nullptr) std::abort();
+  private_dir = real;
+  std::free(real);
   home_dir = open(".", O_RDONLY | O_DIRECTORY);
   if (home_dir < 0) std::abort();
   std::atexit(remove_private_dir);
@@ -656,10 +674,15 @@ extern "C" int zq_sandbox_open(const char* name, int flags, ...) {
     mode = static_cast<mode_t>(va_arg(rest, int));
     va_end(rest);
   }
+  using namespace zq_fuzz;
+  const bool reading = (flags & (O_WRONLY | O_RDWR | O_CREAT)) == 0;
+  if (reading && input_offer == offer::AS_FILE && std::strcmp(name, input_file_name) == 0) {
+    return open_bytes_descriptor(input_data, input_size, input_pad);
+  }
   if (refused(name)) return -1;
-  zq_fuzz::drain_fifo();
-  if (flags & (O_WRONLY | O_RDWR | O_CREAT)) zq_fuzz::files_written = true;
-  return zq_fuzz::open_checked(name, flags, mode);
+  drain_fifo();
+  if (!reading) files_written = true;
+  return open_checked(name, flags, mode);
 }
 
 extern "C" int zq_sandbox_mkostemp(char* name, int flags) {
@@ -697,3 +720,57 @@ extern "C" unsigned int zq_sandbox_sleep(unsigned int) { return 0; }
 
 // The process would end here; the input ends instead.
 extern "C" [[noreturn]] void zq_sandbox_exit(int) { throw zq_fuzz::process_end{}; }
+
+// The calls that a save makes relative to the folder of its target. A name
+// looked up from a folder descriptor is checked as the same name relative
+// to the private directory, the folder's own place in it put in front (as
+// the kernel gives it, links resolved).
+namespace zq_fuzz {
+namespace {
+
+bool refused_at(int folder, const char* name) {
+  if (folder == AT_FDCWD || name[0] == '/') return refused(name);
+  char link[32];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", folder);
+  char path[PATH_MAX];
+  const ssize_t length = readlink(link, path, sizeof path - 1);
+  const size_t root = private_dir.size();
+  if (length < 0 || std::strncmp(path, private_dir.c_str(), root) != 0 ||
+      (static_cast<size_t>(length) > root && path[root] != '/')) {
+    errno = EACCES;
+    return true;
+  }
+  path[length] = '\0';
+  const std::string relative = "." + std::string(path + root) + "/" + name;
+  return refused(relative.c_str());
+}
+
+}  // namespace
+}  // namespace zq_fuzz
+
+extern "C" int zq_sandbox_openat(int folder, const char* name, int flags, ...) {
+  mode_t mode = 0;
+  if (flags & O_CREAT) {
+    va_list rest;
+    va_start(rest, flags);
+    mode = static_cast<mode_t>(va_arg(rest, int));
+    va_end(rest);
+  }
+  if (zq_fuzz::refused_at(folder, name)) return -1;
+  zq_fuzz::drain_fifo();
+  if (flags & (O_WRONLY | O_RDWR | O_CREAT)) zq_fuzz::files_written = true;
+  return openat(folder, name, flags, mode);
+}
+
+extern "C" int zq_sandbox_renameat(int from_folder, const char* from, int to_folder, const char* to) {
+  using zq_fuzz::refused_at;
+  if (refused_at(from_folder, from) || refused_at(to_folder, to)) return -1;
+  zq_fuzz::files_written = true;
+  return renameat(from_folder, from, to_folder, to);
+}
+
+extern "C" int zq_sandbox_unlinkat(int folder, const char* name, int flags) {
+  if (zq_fuzz::refused_at(folder, name)) return -1;
+  zq_fuzz::files_written = true;
+  return unlinkat(folder, name, flags);
+}

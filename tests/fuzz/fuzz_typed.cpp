@@ -2,8 +2,8 @@
 // by the main loop itself and taken through its word splitter, the parser
 // and the executor, answers to questions included, until exit or its end.
 // Then the state left must keep its invariants and survive its files.
+#include "app/main_loop.h"
 #include "fuzz_support.h"
-#include "interp/main_loop.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   zq_fuzz::setup();

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "commands/catalog.h"
-#include "commands/display.h"
 #include "interp/command_table.h"
 #include "number/number.h"
 #include "state/alpha.h"
@@ -25,6 +24,7 @@
 #include "state/instr.h"
 #include "state/path_prefix.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 
 #include "interp_test_support.h"
 

@@ -11,11 +11,9 @@
 #include <string>
 #include <thread>
 
-#include "commands/display.h"
 #include "commands/program.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/interrupt.h"
 #include "interp/labels.h"
 #include "interp/navigation.h"
@@ -27,6 +25,7 @@
 #include "state/flags.h"
 #include "state/instr.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 
 #include "interp_test_support.h"
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "commands/display.h"
 #include "commands/stats.h"
 #include "number/number.h"
 #include "state/errors.h"
 #include "state/flags.h"
 #include "state/instr.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 #include "state/stats.h"
 
 #include "number_test_support.h"

@@ -1,6 +1,8 @@
 // Saves that cannot lose data: the new file replaces the old one whole with
-// its mode, links stay links, a failed write keeps the old file and leaves no
-// temporary, and signals that would end the process wait for the save.
+// its mode, links stay links however far their target, a failed write keeps
+// the old file and leaves no temporary, signals that would end the process
+// wait for the save while a temporary exists, and a FIFO without a reader
+// is refused at once.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -170,7 +173,59 @@ TEST_F(SaveFileTest, WhatIsNoRegularFileIsWrittenInPlace) {
   EXPECT_TRUE(fs::is_directory(dir_ / "sub"));
 }
 
+TEST_F(SaveFileTest, AFifoWithoutAReaderIsRefusedAtOnce) {
+  ASSERT_EQ(mkfifo(path_of("fifo").c_str(), 0644), 0);
+  // A save that waits for a reader ends the test binary instead of hanging it.
+  alarm(10);
+  int saved = 0;
+  EXPECT_EQ(save(path_of("fifo"), "content", saved), "Write file: cannot open " + path_of("fifo") + "\n");
+  alarm(0);
+  EXPECT_EQ(saved, -1);
+  EXPECT_EQ(fs::status(dir_ / "fifo").type(), fs::file_type::fifo);
+  EXPECT_EQ(names(), Names{"fifo"});
+}
+
+TEST_F(SaveFileTest, ATargetFarAwayStillGetsATemporaryBesideIt) {
+  // The target's name has 4,090 characters: the temporary's full name
+  // beside it would not fit a path.
+  constexpr size_t target_length = 4090;
+  fs::path folder = dir_;
+  for (int i = 0; i < 15; ++i) folder /= std::string(254, 'f');
+  // A '/', the last folder, then "/real.mem".
+  const size_t last = target_length - folder.string().size() - 1 - std::strlen("/real.mem");
+  folder /= std::string(last, 'f');
+  fs::create_directories(folder);
+  ASSERT_EQ((folder / "real.mem").string().size(), target_length);
+  std::ofstream(folder / "real.mem") << "old";
+  fs::create_symlink(folder / "real.mem", dir_ / "s.mem");
+  struct stat before;
+  ASSERT_EQ(stat((folder / "real.mem").c_str(), &before), 0);
+  int saved = 0;
+  save(path_of("s.mem"), "new", saved);
+  EXPECT_EQ(saved, 1);
+  struct stat after;
+  ASSERT_EQ(stat((folder / "real.mem").c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "written in place, not replaced";
+  EXPECT_EQ(read_file("s.mem"), "new");
+  EXPECT_TRUE(fs::is_symlink(dir_ / "s.mem"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
 volatile std::sig_atomic_t interrupted = 0;
+
+TEST_F(SaveFileTest, AnInterruptIsNotHeldWhileADeviceIsWritten) {
+  interrupted = 0;
+  const auto kept_action = std::signal(SIGINT, [](int) { interrupted = 1; });
+  testing::internal::CaptureStdout();
+  FILE* file = zq_save_open("/dev/null");
+  ASSERT_NE(file, nullptr);
+  std::raise(SIGINT);
+  EXPECT_EQ(interrupted, 1);
+  std::fputs("content", file);
+  EXPECT_EQ(zq_save_close(), 1);
+  testing::internal::GetCapturedStdout();
+  std::signal(SIGINT, kept_action);
+}
 
 TEST_F(SaveFileTest, AnInterruptWaitsUntilTheSaveIsOver) {
   interrupted = 0;

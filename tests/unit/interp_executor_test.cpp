@@ -10,7 +10,6 @@
 
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/program.h"
 #include "interp/words.h"
 #include "number/number.h"

@@ -6,15 +6,15 @@
 #include <cstring>
 #include <string>
 
-#include "commands/display.h"
+#include "app/main_loop.h"
 #include "commands/info.h"
 #include "commands/modes.h"
+#include "commands/registers.h"
 #include "commands/xail.h"
 #include "files/program_file.h"
 #include "interp/executor.h"
 #include "interp/init.h"
 #include "interp/labels.h"
-#include "interp/main_loop.h"
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "number/number.h"
@@ -25,6 +25,7 @@
 #include "state/instr.h"
 #include "state/modes.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 #include "state/stats.h"
 #include "state/watch.h"
 
@@ -112,7 +113,7 @@ void disturb_line_state() {
 
 TEST_F(Init, ClallLeavesTheRunningLineItsState) {
   disturb_line_state();
-  zq_init();
+  zq_cmd_clall();
   EXPECT_EQ(zq_suppress_display, 1);
   EXPECT_EQ(zq_skip_pending, 1);
   EXPECT_EQ(zq_xail_failed, 1);

@@ -10,7 +10,6 @@
 
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/labels.h"
 #include "interp/navigation.h"
 #include "interp/program.h"

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/display.h"
 #include "interp/command_table.h"
 #include "interp/executor.h"
-#include "interp/init.h"
 #include "interp/labels.h"
 #include "interp/parser.h"
 #include "interp/program.h"
@@ -21,6 +19,7 @@
 #include "state/flags.h"
 #include "state/instr.h"
 #include "state/registers.h"
+#include "state/stack_display.h"
 
 #include "interp_test_support.h"
 

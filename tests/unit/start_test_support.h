@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "interp/main_loop.h"
+#include "app/main_loop.h"
 #include "interp/program.h"
 #include "state/execution.h"
 

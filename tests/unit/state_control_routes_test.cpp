@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "number/number.h"
+#include "number/parts.h"
 #include "state/control.h"
 
 #include "number_test_support.h"
@@ -179,6 +181,152 @@ TEST_F(ControlRoutes, EdgeCasesDecodeAlike) {
   for (const char* x : values) ASSERT_TRUE(same_groups_both_layouts(quiet_num(x)));
 }
 
+// The decoder's digit route at each place where it decides (the list beside
+// zqm_fixed_point_parts): for exponents 0 to 8, coefficients at and around
+// k * 2^64 / 10^e, where the integer part wraps 64 bits, and around
+// 10^(9 - e), where it reaches 10^9; 2^63 and 10^9 from both sides; the
+// exponents around -16 and -6 and the largest counter, 99,999,999,999.
+TEST_F(ControlRoutes, DecoderEdgesDecodeAlike) {
+  const auto both_signs = [](uint64_t coefficient, int32_t exponent) {
+    for (const bool negative : {false, true}) {
+      const zq_double_64 x = zqm_pack({negative, coefficient, exponent});
+      testing::AssertionResult same = same_groups_both_layouts(x);
+      if (!same) return same;
+    }
+    return testing::AssertionSuccess();
+  };
+  const auto around = [&](zqm_wide centre, int32_t exponent) {
+    for (int d = -3; d <= 3; ++d) {
+      const zqm_wide c = centre + static_cast<zqm_wide>(static_cast<zqm_signed_wide>(d));
+      if (c >= zqm_coefficient_limit) continue;
+      testing::AssertionResult same = both_signs(static_cast<uint64_t>(c), exponent);
+      if (!same) return same;
+    }
+    return testing::AssertionSuccess();
+  };
+  const zqm_wide two_64 = zqm_wide{1} << 64;
+  for (int32_t e = 0; e <= 8; ++e) {
+    const uint64_t scale = zqm_powers_of_ten[static_cast<size_t>(e)];
+    for (const uint64_t k : {1u, 2u, 3u, 7u, 10u, 100u, 541u, 1000u, 5000u, 54210u}) {
+      const zqm_wide centre = k * two_64 / scale;
+      if (centre > zqm_coefficient_limit) continue;
+      ASSERT_TRUE(around(centre, e)) << "k " << k << " e " << e;
+      ASSERT_TRUE(around(centre + 1, e)) << "k " << k << " e " << e;
+    }
+    // The largest k for this exponent, its band just below 10^16.
+    const zqm_wide top = (zqm_wide{zqm_coefficient_limit} * scale - 1) / two_64;
+    ASSERT_TRUE(around(top * two_64 / scale + 1, e)) << "top e " << e;
+    ASSERT_TRUE(around(zqm_powers_of_ten[static_cast<size_t>(9 - e)], e)) << "10^9 e " << e;
+    ASSERT_TRUE(both_signs(zqm_coefficient_limit - 1, e));
+  }
+  // Exponents 9 and 10, where any non-zero coefficient is 10^9 or more.
+  for (int32_t e = 9; e <= 10; ++e) {
+    for (const uint64_t c : {uint64_t{0}, uint64_t{1}, uint64_t{9}, uint64_t{1844674407370956}})
+      ASSERT_TRUE(both_signs(c, e));
+  }
+  // Fraction digits: 15 to 18 (the reciprocals' end), 5 to 7 (the sixth
+  // decimal), and integer parts at 10^9 with fractions.
+  for (int32_t e = -18; e <= -1; ++e) {
+    const uint64_t scale = -e < zqm_power_count ? zqm_powers_of_ten[static_cast<size_t>(-e)] : 0;
+    for (const uint64_t c :
+         {uint64_t{0}, uint64_t{1}, uint64_t{10}, zqm_coefficient_limit - 1, zqm_coefficient_limit / 10,
+          uint64_t{999999999} * (scale ? scale : 1) % zqm_coefficient_limit,
+          uint64_t{1000000000} * (scale ? scale : 1) % zqm_coefficient_limit}) {
+      ASSERT_TRUE(around(c, e)) << c << "E" << e;
+    }
+  }
+  const char* values[] = {
+      "9223372036854775807",    "9223372036854775808", "9223372036854775809", "-9223372036854775808",
+      "922337203685477.5808E4", "999999999",           "1000000000",          "1000000001",
+      "999999999.000001",       "999999999.0000001",   "1000000000.000001",   "99999999999",
+      "100000000000",           "99999999998",         "99999999999.99999",   "-99999999999.99999",
+      "99999999999E-5",         "9999999999999999E-5",
+  };
+  for (const char* x : values) ASSERT_TRUE(same_groups_both_layouts(quiet_num(x))) << x;
+}
+
+// The fixed-point parts are the exact integer part and six decimals, or
+// false, at the same places (skipped on the library-only build, which
+// never takes them).
+TEST_F(ControlRoutes, FixedPointPartsAreExact) {
+  if (!zqm_quick_routes) GTEST_SKIP() << "no quick routes in this build";
+  const auto exact = [](uint64_t coefficient, int32_t exponent, bool negative) {
+    zqm_fixed_point parts{true, 77, 77};
+    const bool taken = zqm_fixed_point_parts(zqm_pack({negative, coefficient, exponent}), parts);
+    // The reference in 128 bits: value * 10^6 as an integer, when it is one.
+    bool whole_micros = false;
+    zqm_wide micros = 0;
+    if (exponent >= -6 && exponent <= 20) {
+      micros = coefficient;
+      for (int32_t i = -6; i < exponent; ++i) micros *= 10;
+      whole_micros = true;
+    } else if (exponent < -6 && exponent >= -16) {
+      const uint64_t unit = zqm_powers_of_ten[static_cast<size_t>(-6 - exponent)];
+      whole_micros = coefficient % unit == 0;
+      micros = coefficient / unit;
+    }
+    const bool expected = whole_micros && micros < zqm_wide{zqm_fixed_whole_limit} * 1000000;
+    if (taken != expected)
+      return testing::AssertionFailure() << coefficient << "E" << exponent << " taken " << taken;
+    if (!taken) {
+      if (parts.whole == 77 && parts.micros == 77) return testing::AssertionSuccess();
+      return testing::AssertionFailure() << coefficient << "E" << exponent << " touched";
+    }
+    if (parts.negative == negative && parts.whole == static_cast<uint64_t>(micros / 1000000) &&
+        parts.micros == static_cast<uint64_t>(micros % 1000000))
+      return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << coefficient << "E" << exponent << ": " << parts.whole << " " << parts.micros;
+  };
+  const zqm_wide two_64 = zqm_wide{1} << 64;
+  for (int32_t e = -18; e <= 10; ++e) {
+    std::vector<uint64_t> coefficients = {0, 1, 9, 10, zqm_coefficient_limit - 1};
+    for (int p = 0; p < zqm_power_count - 1; ++p) {
+      for (int d = -1; d <= 1; ++d)
+        coefficients.push_back(zqm_powers_of_ten[static_cast<size_t>(p)] + static_cast<uint64_t>(d));
+    }
+    if (e >= 0) {
+      for (const uint64_t k : {1u, 2u, 3u, 1000u}) {
+        const zqm_wide centre = k * two_64 / zqm_powers_of_ten[static_cast<size_t>(e)];
+        for (int d = -2; d <= 2; ++d) {
+          const zqm_wide c = centre + static_cast<zqm_wide>(static_cast<zqm_signed_wide>(d));
+          if (c < zqm_coefficient_limit) coefficients.push_back(static_cast<uint64_t>(c));
+        }
+      }
+    }
+    for (const uint64_t c : coefficients) {
+      ASSERT_TRUE(exact(c, e, false));
+      ASSERT_TRUE(exact(c, e, true));
+    }
+  }
+  EXPECT_FALSE([] {
+    zqm_fixed_point parts{};
+    return zqm_fixed_point_parts(quiet_num("Inf"), parts) || zqm_fixed_point_parts(quiet_num("NaN"), parts);
+  }());
+}
+
+// A value made from parts is the library's division of the whole numbers at
+// every scale, with and without trailing zeros, up to 10^16 - 1.
+TEST_F(ControlRoutes, ValuesFromFixedPointsAreTheDivision) {
+  for (int digits = 0; digits <= 15; ++digits) {
+    const uint64_t scale = zqm_powers_of_ten[static_cast<size_t>(digits)];
+    for (const uint64_t n : {uint64_t{0}, uint64_t{1}, uint64_t{10}, scale - 1 + (scale == 1), scale,
+                             scale + 1, scale * 10, zqm_coefficient_limit - 1, zqm_coefficient_limit - scale,
+                             zqm_coefficient_limit / 10, uint64_t{1234567890123450}}) {
+      if (n >= zqm_coefficient_limit) continue;
+      for (const bool negative : {false, true}) {
+        const int64_t signed_n = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
+        const zq_double_64 expected = zqm_div(zqm_zq_double_64_from_lint(signed_n),
+                                              zqm_zq_double_64_from_lint(static_cast<int64_t>(scale)));
+        ASSERT_EQ(zqm_take_error(), ERR_NONE);
+        ASSERT_EQ(text_of(zqm_value_from_fixed_point(negative, n, digits)), text_of(expected))
+            << (negative ? "-" : "") << n << " / 10^" << digits;
+        ASSERT_EQ(zqm_value_from_fixed_point(negative, n, digits), expected);
+      }
+    }
+  }
+}
+
 // isg and dse's quick route for whole counters below 10^9 against the
 // general one (decoding, counting by one, writing back) from the same
 // register: every counter below 200,000 and near 10^9, random words with
@@ -235,8 +383,9 @@ TEST_F(ControlRoutes, TheQuickCounterRouteTakesDirectRegistersOnly) {
   EXPECT_EQ(output_of([&] { EXPECT_FALSE(zq_step_small_operand_counter(-1, count)); }), "");
   operand(OPT_STACK, static_cast<uint16_t>(CELL_X));
   zq_reg_set_number(CELL_X, zqm_pack({false, 7, 0}));
-  EXPECT_TRUE(zq_step_small_operand_counter(-1, count));
-  EXPECT_EQ(count, 6);
+  // The library-only build takes none.
+  EXPECT_EQ(zq_step_small_operand_counter(-1, count), zqm_quick_routes);
+  EXPECT_EQ(count, zqm_quick_routes ? 6 : 0);
 }
 
 TEST_F(ControlRoutes, TheDigitRouteDropsAStaleError) {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "interp/main_loop.h"
+#include "app/main_loop.h"
 #include "interp/program.h"
 #include "state/alpha.h"
 #include "state/execution.h"

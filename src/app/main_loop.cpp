@@ -1,14 +1,12 @@
 // Command-line options, the welcome sequence, the loop over typed lines and
 // the exit save.
-#include "interp/main_loop.h"
+#include "app/main_loop.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "commands/alpha.h"
-#include "commands/display.h"
 #include "commands/info.h"
 #include "commands/xail.h"
 #include "files/program_file.h"
@@ -20,9 +18,11 @@
 #include "interp/parser.h"
 #include "interp/program.h"
 #include "interp/words.h"
+#include "state/alpha.h"
 #include "state/errors.h"
 #include "state/execution.h"
 #include "state/flags.h"
+#include "state/stack_display.h"
 
 int32_t zq_restored = 0;
 uint8_t zq_autorun = 0;
@@ -89,7 +89,7 @@ void zq_apply_options(int argc, char** argv) {
     if (letter == 'x') zq_autorun = 1;
     zq_load_program_file(1);
     pc = 1;
-    zq_cmd_cla();
+    zq_alpha_clear();
   }
 }
 
@@ -98,7 +98,7 @@ void zq_welcome() {
   zq_cmd_about();
   zq_startup_restore();
   if (!zq_restored) zq_report_error(ERR_MEMORY_LOST);
-  zq_cmd_prstk();
+  zq_print_stack_display();
 }
 
 int zq_main_loop() {
@@ -116,7 +116,7 @@ int zq_main_loop() {
       line[0] = '\0';
     }
     if (line[0] == '\0') {
-      zq_cmd_prstk();
+      zq_print_stack_display();
       break;
     }
     // Only a line feed is dropped: a piece of a long line and a last line
@@ -131,7 +131,7 @@ int zq_main_loop() {
     }
     zq_parse_line_end();
     // In trace mode the parser has shown the stack after each command.
-    if (!zq_trace) zq_cmd_prstk();
+    if (!zq_trace) zq_print_stack_display();
   }
   zq_exit_save();
   return 0;
@@ -159,8 +159,8 @@ void zq_startup_restore() {
   } else if (choice == 'D' || choice == 'd') {
     puts("Do you really want to delete the ZQ17 status and memory file (Y)es or (N)o?");
     const char confirm = zq_read_answer();
-    if (confirm == 'Y' || confirm == 'y') {
-      zq_remove_state_file(zq_state_file_name);
+    // A file that could not be deleted is still there and is not loaded.
+    if ((confirm == 'Y' || confirm == 'y') && zq_remove_state_file(zq_state_file_name)) {
       puts("ZQ17 status and memory file deleted.");
     } else {
       puts("ZQ17 status and memory file NOT deleted. Skipping loading of ZQ17 status and memory file.");
