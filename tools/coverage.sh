@@ -14,7 +14,7 @@ bash tools/install_packages.sh cmake make clang llvm libclang-rt-14-dev gcc-12-s
 build=build-coverage
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZQ_FUZZ=ON -DZQ_FUZZ_COVERAGE=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j 3 --target fuzz_typed fuzz_program fuzz_state fuzz_start >/dev/null
+cmake --build "$build" -j 3 --target fuzz_typed fuzz_program fuzz_state fuzz_start fuzz_quick >/dev/null
 
 profiles=$build/profiles
 rm -rf "$profiles"
