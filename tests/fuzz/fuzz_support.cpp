@@ -685,24 +685,6 @@ extern "C" int zq_sandbox_open(const char* name, int flags, ...) {
   return open_checked(name, flags, mode);
 }
 
-extern "C" int zq_sandbox_mkostemp(char* name, int flags) {
-  if (refused(name)) return -1;
-  zq_fuzz::files_written = true;
-  return mkostemp(name, flags);
-}
-
-extern "C" int zq_sandbox_rename(const char* from, const char* to) {
-  if (refused(from) || refused(to)) return -1;
-  zq_fuzz::files_written = true;
-  return std::rename(from, to);
-}
-
-extern "C" int zq_sandbox_unlink(const char* name) {
-  if (refused(name)) return -1;
-  zq_fuzz::files_written = true;
-  return unlink(name);
-}
-
 extern "C" int zq_sandbox_remove(const char* name) {
   if (refused(name)) return -1;
   zq_fuzz::files_written = true;
