@@ -1,11 +1,13 @@
 // Saves that cannot lose data: a temporary file beside the target, every
 // write and the close checked, fsync, then one rename over the target. Where
 // the folder takes no new file, the old bytes change only once the room for
-// all the new ones is reserved.
+// all the new ones is reserved. The kernel judges the name as it would for a
+// plain open of it: the save writes the file that open names, or nothing.
 #include "files/save_file.h"
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +22,8 @@ namespace {
 
 // Links followed before a name counts as a loop: the kernel's own limit.
 constexpr int zq_link_hops = 40;
+// The kernel's switch for links in shared folders (see zq_may_follow).
+constexpr char zq_protected_links_setting[] = "/proc/sys/fs/protected_symlinks";
 // The temporary is the target's name behind a '.', then a '.' and letters
 // and digits drawn at random, so a leftover never takes the target's name.
 constexpr char zq_temp_alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -100,11 +104,39 @@ int zq_open_folder(int at, const char* path, size_t length) {
   return openat(at, folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
+// Whether the kernel guards links in shared folders. A setting that cannot
+// be read counts as on, the safe side.
+bool zq_links_protected() {
+  const int setting = open(zq_protected_links_setting, O_RDONLY | O_CLOEXEC);
+  if (setting < 0) return true;
+  char value[8] = {};
+  const ssize_t length = read(setting, value, sizeof value - 1);
+  close(setting);
+  return length <= 0 || value[0] != '0';
+}
+
+// The kernel's rule for a link in the folder: in a sticky folder that
+// everyone may write (such as /tmp), a link is followed only when it belongs
+// to the follower or to the folder's owner, so that no one can plant a link
+// there that makes another user write a file of their own.
+bool zq_may_follow(int folder, const struct stat& link) {
+  if (link.st_uid == geteuid()) return true;
+  struct stat shared;
+  if (fstat(folder, &shared) != 0) return false;
+  if ((shared.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+  return shared.st_uid == link.st_uid;
+}
+
 // folder and base := where the file that name stands for is, a symbolic link
 // in its last part followed hop by hop (that file need not exist yet), each
-// relative link from the folder that holds it. false for a loop, a folder
-// that cannot be opened, or a name with no last part or too long a one.
-bool zq_find_target(const char* name) {
+// relative link from the folder that holds it and each judged by the
+// kernel's rule. Each link is read through a descriptor of its own, so the
+// one judged is the one followed, even if another takes its name meanwhile.
+// found tells whether that file exists. false for a loop, a link the rule
+// refuses, a folder that cannot be opened, or a name with no last part or
+// too long a one.
+bool zq_find_target(const char* name, bool& found) {
+  const bool links_protected = zq_links_protected();
   char link[PATH_MAX];
   const char* path = name;
   for (int hop = 0; hop <= zq_link_hops; ++hop) {
@@ -117,9 +149,19 @@ bool zq_find_target(const char* name) {
     zq_save.folder = folder;
     if (folder < 0) return false;
     std::strcpy(zq_save.base, base);
-    const ssize_t length = readlinkat(folder, zq_save.base, link, sizeof link);
-    if (length < 0) return errno == EINVAL || errno == ENOENT;
-    if (length >= static_cast<ssize_t>(sizeof link)) return false;
+    const int entry = openat(folder, zq_save.base, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    found = entry >= 0;
+    if (entry < 0) return errno == ENOENT;
+    struct stat info;
+    bool followed = fstat(entry, &info) == 0;
+    if (followed && !S_ISLNK(info.st_mode)) {
+      close(entry);
+      return true;
+    }
+    followed = followed && (!links_protected || zq_may_follow(folder, info));
+    const ssize_t length = followed ? readlinkat(entry, "", link, sizeof link) : -1;
+    close(entry);
+    if (length < 0 || length >= static_cast<ssize_t>(sizeof link)) return false;
     link[length] = '\0';
     path = link;
   }
@@ -186,41 +228,72 @@ FILE* zq_open_temp(const struct stat* old, bool& in_place) {
   return file;
 }
 
-// The stream for a save written in place, which gathers the content in
-// memory. The target opens without waiting, so that a FIFO no one reads
-// fails at once; once open, a full pipe waits for its reader as usual.
-FILE* zq_open_in_place() {
-  const int descriptor = openat(zq_save.folder, zq_save.base, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (descriptor < 0) return nullptr;
-  const int flags = fcntl(descriptor, F_GETFL);
-  FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
+// The stream for a save written in place into target, which gathers the
+// content in memory. The target was opened without waiting, so that a FIFO
+// no one reads failed at once; from here on a full pipe waits for its reader
+// as usual.
+FILE* zq_open_in_place(int target) {
+  const int flags = fcntl(target, F_GETFL);
+  FILE* file = flags >= 0 && fcntl(target, F_SETFL, flags & ~O_NONBLOCK) == 0
                    ? open_memstream(&zq_save.content, &zq_save.content_size)
                    : nullptr;
   if (!file) {
-    close(descriptor);
+    close(target);
     return nullptr;
   }
-  zq_save.target = descriptor;
+  zq_save.target = target;
   return file;
+}
+
+// What the kernel's own lookup of the name finds, every link of it followed
+// (40 in all) and judged by the kernel's rules, as a plain open of the name
+// would: false where it refuses the name (a loop, a folder that cannot be
+// searched, a link it will not follow). A name it finds missing may still be
+// a new file; otherwise exists is true and found tells which file it is.
+bool zq_resolve_as_kernel(bool& exists, struct stat& found) {
+  const int resolved = open(zq_save.name, O_PATH | O_CLOEXEC);
+  exists = false;
+  if (resolved < 0) return errno == ENOENT;
+  exists = fstat(resolved, &found) == 0;
+  close(resolved);
+  return exists;
 }
 
 // The stream for the new content, by the route the target allows: a
 // temporary for a regular file or a new one, the target itself for anything
 // else and where no temporary can be had. nullptr when neither route is open.
+//
+// The kernel judges the name first; the save's own following then finds the
+// folder for the temporary, and must reach the file the kernel found, or
+// none where it found none. An existing target opens as a plain open of it
+// would, only without truncating it: the kernel judges the write access, and
+// O_CREAT lets it refuse another user's file or FIFO in a shared folder.
 FILE* zq_open_route() {
-  if (!zq_find_target(zq_save.name)) return nullptr;
+  bool exists = false;
+  bool found_here = false;
+  struct stat found {};
+  if (!zq_resolve_as_kernel(exists, found) || !zq_find_target(zq_save.name, found_here) ||
+      found_here != exists)
+    return nullptr;
+  bool in_place = false;
+  if (!exists) return zq_open_temp(nullptr, in_place);
+
+  const int target = openat(zq_save.folder, zq_save.base,
+                            O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (target < 0) return nullptr;
   struct stat old;
-  const bool exists = fstatat(zq_save.folder, zq_save.base, &old, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!exists && errno != ENOENT) return nullptr;
-  if (!exists || S_ISREG(old.st_mode)) {
-    // Only a file that a plain open could write is replaced: a
-    // write-protected file stays protected.
-    if (exists && faccessat(zq_save.folder, zq_save.base, W_OK, AT_EACCESS) != 0) return nullptr;
-    bool in_place = false;
-    if (FILE* file = zq_open_temp(exists ? &old : nullptr, in_place)) return file;
-    if (!exists || !in_place) return nullptr;
+  if (fstat(target, &old) != 0 || old.st_dev != found.st_dev || old.st_ino != found.st_ino) {
+    close(target);
+    return nullptr;
   }
-  return zq_open_in_place();
+  if (S_ISREG(old.st_mode)) {
+    FILE* file = zq_open_temp(&old, in_place);
+    if (file || !in_place) {
+      close(target);
+      return file;
+    }
+  }
+  return zq_open_in_place(target);
 }
 
 // The temporary is synced before the rename, so that no crash can put a cut
@@ -254,10 +327,20 @@ bool zq_write_all(int descriptor, const char* bytes, size_t count) {
   return true;
 }
 
-// A regular file gets room for its whole new length before the first old
-// byte changes, so a full disk or a file-size limit fails with the old file
-// as it was; then the new bytes go over the old ones and the rest is cut
-// off. A device or a pipe takes the bytes and has nothing to sync.
+// Whether a file of size bytes stays within the file-size limit. The
+// reservation alone does not tell: it checks the limit only where the file
+// grows.
+bool zq_within_size_limit(off_t size) {
+  rlimit limit;
+  return getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+         (limit.rlim_cur == RLIM_INFINITY || static_cast<rlim_t>(size) <= limit.rlim_cur);
+}
+
+// A regular file gets room for its whole new length, within the file-size
+// limit, before the first old byte changes, so a full disk or the limit
+// fails with the old file as it was; then the new bytes go over the old ones
+// and the rest is cut off. A device or a pipe takes the bytes and has
+// nothing to sync.
 bool zq_close_in_place(FILE* file) {
   bool saved = !std::ferror(file);
   saved = std::fclose(file) == 0 && saved;
@@ -267,7 +350,7 @@ bool zq_close_in_place(FILE* file) {
   struct stat info;
   saved = saved && fstat(target, &info) == 0;
   if (saved && S_ISREG(info.st_mode)) {
-    saved = (size == 0 || posix_fallocate(target, 0, size) == 0) &&
+    saved = zq_within_size_limit(size) && (size == 0 || posix_fallocate(target, 0, size) == 0) &&
             zq_write_all(target, zq_save.content, zq_save.content_size) && ftruncate(target, size) == 0 &&
             fsync(target) == 0;
   } else {

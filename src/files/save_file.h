@@ -11,6 +11,11 @@
 // untouched. One save at a time: every stream it gives goes back through
 // zq_save_close.
 //
+// The file saved is the one that open(name, O_WRONLY | O_CREAT) would write,
+// and the save is refused wherever that open would be: the kernel judges the
+// name, its links and the target, and a link the save follows itself is
+// held to the kernel's rule for links in shared folders.
+//
 // A regular file, or a new one, is replaced by a temporary made in its
 // folder. Where that folder takes no new file (or the new file could not
 // keep the old one's owner), an existing regular file is written in place,
@@ -24,6 +29,7 @@ FILE* zq_save_open(const char* name);
 // leaves). Returns 1 when the file now holds every byte written; otherwise
 // prints "Write file: cannot write %s\n" with the name, returns 0, and leaves
 // no temporary behind. A replaced file is then as it was; a regular file
-// written in place too, unless the failure came after room for the whole
-// new content was reserved in it.
+// written in place too (a new content beyond the file-size limit is refused
+// before it), unless the failure came after room for the whole new content
+// was reserved in it.
 int zq_save_close();

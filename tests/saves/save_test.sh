@@ -23,6 +23,25 @@
 #     file-size limit stops the save, and is cut to a shorter new content.
 #   full_disk: on a file system with no free inodes the save fails and the
 #     old file stays; on a full one the same holds for a file written in place.
+#   limit_overwrite: written in place over a file at least as long as the
+#     new content (a folder that can't be written, an owner that can't be
+#     kept), a file-size limit below the new length fails the save before
+#     the first old byte changes.
+#   link_count: a name whose links, in folder parts and last parts together,
+#     pass the kernel's 40 is refused as the kernel refuses it; a chain of
+#     exactly 40 is saved through.
+#   link_rule: in a private mount namespace where the kernel's switch for
+#     links in shared folders reads 0 or 1, a link followed by the save is
+#     refused by the kernel's rule, row by row of a table (the folder sticky
+#     or not, world-writable or not; the link the follower's, the folder
+#     owner's or another's); where the switch reads what the machine's own
+#     says, the kernel's own open agrees with each row.
+#   planted_link: with that switch on, a link that another user planted in a
+#     shared folder is not followed by wrta, savep or the exit save, to an
+#     existing file or a dangling one; nothing is changed or made.
+#   shared_files: in a shared folder, a save over another user's file or
+#     FIFO, the folder owner's and the saver's own, is refused exactly where
+#     the kernel's own open with O_CREAT is (by the machine's own switches).
 # Every case works in a fresh directory and starts from a program memory
 # filled almost to its end, so each save takes a while. A case that waits
 # for the calculator gives up after a while (guarded), so that a save or a
@@ -31,18 +50,34 @@ set -u
 binary=$(realpath "$1")
 case_name=$2
 
-# The full disks are file systems of the case's own, mounted where no one
-# else sees them.
-if [ "$case_name" = full_disk ] && [ -z "${ZQ_OWN_MOUNTS:-}" ]; then
-  if [ "$(id -u)" -ne 0 ] || ! unshare --mount true 2> /dev/null; then
-    echo "no mount namespace: skipped"
-    exit 77
-  fi
-  ZQ_OWN_MOUNTS=1 exec unshare --mount bash "$0" "$@"
-fi
+# The full disks, and the kernel's switches as the save reads them, are
+# mounts of the case's own, where no one else sees them. These cases, and
+# those that give files to other users, need root.
+case $case_name in
+  full_disk | limit_overwrite | link_rule | planted_link | shared_files)
+    if [ "$(id -u)" -ne 0 ]; then
+      echo "not root: skipped"
+      exit 77
+    fi
+    ;;
+esac
+case $case_name in
+  full_disk | link_rule | planted_link)
+    if [ -z "${ZQ_OWN_MOUNTS:-}" ]; then
+      unshare --mount true 2> /dev/null || {
+        echo "no mount namespace: skipped"
+        exit 77
+      }
+      ZQ_OWN_MOUNTS=1 exec unshare --mount bash "$0" "$@"
+    fi
+    ;;
+esac
 
 work=$(mktemp -d)
 trap 'umount "$work/disk" 2> /dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+# Owners other than the one who saves: what another user made.
+folder_owner=65534
+another=65533
 cd "$work" || exit 1
 
 fail() {
@@ -61,6 +96,18 @@ guarded() {
   [ "$status" -eq 0 ] || fail "exit status $status: $*"
 }
 
+# limited DISPOSITION COMMAND...: guarded out.txt COMMAND under a file-size
+# limit of 64 KiB, with SIGXFSZ ignored or at its default.
+limited() {
+  local disposition=$1
+  shift
+  (
+    ulimit -f 64
+    if [ "$disposition" = ignored ]; then trap '' XFSZ; else trap - XFSZ; fi
+    guarded out.txt "$@"
+  ) || exit 1
+}
+
 # The lines of out.txt that tell what became of files, and the goodbye.
 file_messages() {
   grep -E '^(> )*(Read file|Write file|Writing|Reading|Overwriting|MEMORY LOST|Thanks|.* exists, Overwrite)' out.txt |
@@ -74,6 +121,26 @@ run_as_user=()
 if [ "$(id -u)" -eq 0 ]; then
   run_as_user=(setpriv --bounding-set=-dac_override,-dac_read_search)
 fi
+
+# with_switch VALUE COMMAND...: runs COMMAND while the kernel's switch for
+# links in shared folders reads VALUE (a file bound over it, in this case's
+# own mount namespace); the kernel itself keeps the machine's setting.
+with_switch() {
+  local value=$1 setting=/proc/sys/fs/protected_symlinks
+  shift
+  echo "$value" > switch.txt
+  mount --bind switch.txt "$setting" || fail "cannot bind over $setting"
+  [ "$(cat "$setting")" = "$value" ] || fail "$setting does not read $value"
+  "$@"
+  local status=$?
+  umount "$setting"
+  rm switch.txt
+  return "$status"
+}
+
+# kernel_opens NAME: whether the kernel's own open(NAME, O_WRONLY | O_CREAT)
+# succeeds (an existing file keeps its bytes: the shell appends nothing).
+kernel_opens() { (: >> "$1") 2> /dev/null; }
 
 # Makes the folders named read-only, or skips the case where they stay
 # writable all the same.
@@ -367,11 +434,7 @@ Overwriting file: p.txt\nWrite file: cannot open p.txt\nWrite file: cannot open 
     # The status file is shorter than big.mem was, and no longer than the limit.
     printf '%s\n' 'wrta ro/s.mem' '"BIG,ro/p.txt"' savep y 'wrts ro/big.mem' 'wrts rw/status.mem' 'sf 59' > input.txt
     for disposition in ignored default; do
-      (
-        ulimit -f 64
-        if [ "$disposition" = ignored ]; then trap '' XFSZ; else trap - XFSZ; fi
-        guarded out.txt "${run_as_user[@]}" "$binary" -r A.mem
-      ) || exit 1
+      limited "$disposition" "${run_as_user[@]}" "$binary" -r A.mem
       expected=$'Reading A.mem\nWriting ro/s.mem\nWrite file: cannot write ro/s.mem
 ro/p.txt exists, Overwrite (Y)es or (N)o\nOverwriting file: ro/p.txt\nWrite file: cannot write ro/p.txt
 Writing ro/big.mem\nWriting rw/status.mem\nThanks for using ZQ17!'
@@ -412,6 +475,209 @@ Writing ro/big.mem\nWriting rw/status.mem\nThanks for using ZQ17!'
     cmp -s disk/ro/s.mem old.mem || fail "full: s.mem changed ($(stat -c %s disk/ro/s.mem) bytes)"
     umount disk
     echo "no inodes: the save refused and the old file kept; a full disk kept a file written in place"
+    ;;
+  limit_overwrite)
+    # Each old file is at least as long as its new content, so reserving the
+    # room for it grows no file and meets no limit.
+    mkdir ro rw
+    cp B.mem ro/f.mem
+    cp ref_lines.txt ro/p.txt
+    cp B.mem rw/o.mem
+    chown "$another:$another" rw/o.mem
+    chmod 666 rw/o.mem
+    protect ro
+    inodes=$(stat -c %i ro/f.mem ro/p.txt rw/o.mem)
+    # Without the right to give a file away, the new rw/o.mem could not keep
+    # its owner: it too is written in place.
+    saver=(setpriv --bounding-set=-dac_override,-dac_read_search,-chown)
+    printf '%s\n' 'wrta ro/f.mem' 'wrta rw/o.mem' 'sf 58' '"BIG,ro/p.txt"' savep y 'sf 59' > input.txt
+    for disposition in ignored default; do
+      limited "$disposition" "${saver[@]}" "$binary" -r A.mem
+      expected=$'Reading A.mem\nWriting ro/f.mem\nWrite file: cannot write ro/f.mem
+Writing rw/o.mem\nWrite file: cannot write rw/o.mem\nro/p.txt exists, Overwrite (Y)es or (N)o
+Overwriting file: ro/p.txt\nWrite file: cannot write ro/p.txt\nThanks for using ZQ17!'
+      [ "$(file_messages)" = "$expected" ] || fail "SIGXFSZ $disposition: messages: $(file_messages)"
+      cmp -s ro/f.mem B.mem || fail "SIGXFSZ $disposition: ro/f.mem changed"
+      cmp -s rw/o.mem B.mem || fail "SIGXFSZ $disposition: rw/o.mem changed"
+      cmp -s ro/p.txt ref_lines.txt || fail "SIGXFSZ $disposition: ro/p.txt changed"
+    done
+    # Without the limit the same saves go through, in place.
+    guarded out.txt "${saver[@]}" "$binary" -r A.mem
+    cmp -s ro/f.mem A.mem && cmp -s rw/o.mem A.mem && cmp -s ro/p.txt ref_plain.txt ||
+      fail "without the limit the files were not written: $(file_messages)"
+    [ "$(stat -c %i ro/f.mem ro/p.txt rw/o.mem)" = "$inodes" ] || fail "a file was replaced, not written in place"
+    [ "$(stat -c '%u %a' rw/o.mem)" = "$another 666" ] || fail "rw/o.mem: owner and mode $(stat -c '%u %a' rw/o.mem)"
+    [ "$(ls -A ro) $(ls -A rw)" = $'f.mem\np.txt o.mem' ] || fail "files left: $(ls -A ro rw)"
+    echo "written in place over files as long, a size limit kept every old byte; without it they were written"
+    ;;
+  link_count)
+    # dl leads to its own folder, so each pass through it is one more link
+    # in a folder part. q0 -> dl/q1 -> ... -> dl/q20 -> q.mem holds 21 links
+    # in last parts and 20 in folder parts; r0 -> q1 is 40 links in all.
+    ln -s . dl
+    ln -s dl/q1 q0
+    for i in $(seq 19); do ln -s "dl/q$((i + 1))" "q$i"; done
+    ln -s q.mem q20
+    ln -s q1 r0
+    # dl/p0 -> p1 -> ... -> p39 -> p.mem: one folder link and 40 in the last
+    # part; dl/p1 is 40 links in all.
+    for i in $(seq 0 38); do ln -s "p$((i + 1))" "p$i"; done
+    ln -s p.mem p39
+    links=$(find . -maxdepth 1 -type l | sort)
+    for name in q0 dl/p0; do kernel_opens "$name" && fail "the kernel's open took $name"; done
+    printf '%s\n' 'wrta q0' 'wrta dl/p0' 'reada q0' 'sf 59' > input.txt
+    guarded out.txt "$binary" -r A.mem
+    expected=$'Reading A.mem\nWrite file: cannot open q0\nWrite file: cannot open dl/p0
+Read file: cannot open q0\nThanks for using ZQ17!'
+    [ "$(file_messages)" = "$expected" ] || fail "41 links: messages: $(file_messages)"
+    [ -e q.mem ] || [ -e p.mem ] && fail "a chain of 41 links made its file"
+    printf '%s\n' 'wrta r0' 'wrta dl/p1' 'reada r0' 'reada dl/p1' 'sf 59' > input.txt
+    guarded out.txt "$binary" -r A.mem
+    expected=$'Reading A.mem\nWriting r0\nWriting dl/p1\nReading r0\nReading dl/p1\nThanks for using ZQ17!'
+    [ "$(file_messages)" = "$expected" ] || fail "40 links: messages: $(file_messages)"
+    cmp -s q.mem A.mem && cmp -s p.mem A.mem || fail "a chain of 40 links did not reach its file"
+    [ "$(find . -maxdepth 1 -type l | sort)" = "$links" ] || fail "a link was replaced"
+    echo "41 links refused as the kernel refuses them, in folder parts and last parts; 40 saved through"
+    ;;
+  link_rule)
+    # Every folder belongs to folder_owner; its link l.mem leads out of it to
+    # a file of the saver's. Refused only with the switch on, in a folder
+    # that is sticky and world-writable, for a link neither the saver's nor
+    # the folder owner's.
+    machine=$(cat /proc/sys/fs/protected_symlinks)
+    declare -A link_owner=([saver]=$(id -u) [folder]=$folder_owner [another]=$another)
+    rows=()
+    for mode in 1777 0777 1775 0755; do
+      for owner in saver folder another; do
+        rows+=("$mode-$owner")
+        mkdir "d$mode-$owner"
+        ln -s "../t$mode-$owner.mem" "d$mode-$owner/l.mem"
+        chown -h "${link_owner[$owner]}" "d$mode-$owner/l.mem"
+        chown "$folder_owner" "d$mode-$owner"
+        chmod "$mode" "d$mode-$owner"
+      done
+    done
+    agreed=0
+    for switch in 0 1; do
+      input=('wrts ref.sts')
+      expected=$'Reading A.mem\nWriting ref.sts'
+      for row in "${rows[@]}"; do
+        cp old.mem "t$row.mem"
+        input+=("wrts d$row/l.mem")
+        refused=no
+        [ "$switch" = 1 ] && [ "$row" = 1777-another ] && refused=yes
+        if [ "$refused" = yes ]; then expected+=$'\n'"Write file: cannot open d$row/l.mem"; else expected+=$'\n'"Writing d$row/l.mem"; fi
+        if [ "$switch" = "$machine" ]; then
+          opened=yes
+          kernel_opens "d$row/l.mem" || opened=no
+          [ "$opened" != "$refused" ] || fail "switch $switch, $row: the kernel's own open disagrees (refused: $refused)"
+          ((++agreed))
+        fi
+      done
+      printf '%s\n' "${input[@]}" 'sf 59' > input.txt
+      with_switch "$switch" guarded out.txt "$binary" -r A.mem
+      [ "$(file_messages)" = "$expected"$'\nThanks for using ZQ17!' ] ||
+        fail "switch $switch: messages: $(file_messages)"
+      for row in "${rows[@]}"; do
+        if [ "$switch" = 1 ] && [ "$row" = 1777-another ]; then
+          cmp -s "t$row.mem" old.mem || fail "switch 1, $row: the file behind a refused link changed"
+        else
+          cmp -s "t$row.mem" ref.sts || fail "switch $switch, $row: the link's file was not written"
+        fi
+        [ -L "d$row/l.mem" ] || fail "switch $switch, $row: the link was replaced"
+      done
+    done
+    echo "the link rule held in ${#rows[@]} rows with the switch off and on; the kernel's own open agreed in $agreed (its switch: $machine)"
+    ;;
+  planted_link)
+    # A shared folder as /tmp is: sticky, and everyone may write. Another
+    # user planted links in it to files of the saver's, and to one not made.
+    mkdir shared
+    chmod 1777 shared
+    cp old.mem victim.mem
+    cp ref_plain.txt victim.txt
+    ln -s ../victim.mem shared/calc.mem
+    ln -s ../victim.txt shared/calc.txt
+    ln -s ../victim.mem shared/zq17.mem
+    ln -s ../made.mem shared/new.mem
+    chown -h "$another" shared/*
+    printf '%s\n' 'wrta shared/calc.mem' '"BIG,shared/calc.txt"' savep y 'wrta shared/new.mem' 'sf 59' > input.txt
+    with_switch 1 guarded out.txt "$binary" -r A.mem
+    expected=$'Reading A.mem\nWrite file: cannot open shared/calc.mem
+shared/calc.txt exists, Overwrite (Y)es or (N)o\nOverwriting file: shared/calc.txt
+Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\nThanks for using ZQ17!'
+    [ "$(file_messages)" = "$expected" ] || fail "wrta and savep: messages: $(file_messages)"
+    # The exit save, from the shared folder; the restore offer is skipped.
+    printf '%s\n' s > input.txt
+    with_switch 1 guarded out.txt env -C shared "$binary" -r ../A.mem
+    [ "$(file_messages | tail -n 2)" = $'Write file: cannot open zq17.mem\nThanks for using ZQ17!' ] ||
+      fail "exit save: messages: $(file_messages)"
+    cmp -s victim.mem old.mem && cmp -s victim.txt ref_plain.txt || fail "a file behind a planted link changed"
+    [ -e made.mem ] && fail "a planted dangling link made its file"
+    [ "$(stat -c %u shared/*)" = "$(printf "$another\n%.0s" 1 2 3 4)" ] || fail "a planted link was replaced"
+    # The same link, once it is the saver's own, is followed.
+    chown -h "$(id -u)" shared/calc.mem
+    printf '%s\n' 'wrta shared/calc.mem' 'sf 59' > input.txt
+    with_switch 1 guarded out.txt "$binary" -r A.mem
+    cmp -s victim.mem A.mem || fail "the saver's own link was not followed: $(file_messages)"
+    [ "$(ls -A shared)" = $'calc.mem\ncalc.txt\nnew.mem\nzq17.mem' ] || fail "files in shared: $(ls -A shared)"
+    echo "links planted in a shared folder were not followed by wrta, savep or the exit save; the saver's own was"
+    ;;
+  shared_files)
+    # A shared folder of folder_owner's, sticky, that everyone may write:
+    # another user's file and FIFO, the folder owner's file, the saver's own.
+    # The save must refuse exactly what the kernel's own open refuses, by
+    # the machine's switches for files and FIFOs in shared folders.
+    mkdir shared
+    chown "$folder_owner" shared
+    chmod 1777 shared
+    for file in other owner mine; do cp old.mem "shared/$file.mem"; done
+    mkfifo shared/fifo.mem
+    chown "$another" shared/other.mem shared/fifo.mem
+    chown "$folder_owner" shared/owner.mem
+    chmod 666 shared/*
+    # The FIFO has a reader all along, who holds what is written.
+    exec 4<> shared/fifo.mem
+    input=('wrts ref.sts')
+    expected=$'Reading A.mem\nWriting ref.sts'
+    refusals=0
+    for file in other owner mine fifo; do
+      input+=("wrts shared/$file.mem")
+      if kernel_opens "shared/$file.mem"; then
+        expected+=$'\n'"Writing shared/$file.mem"
+      else
+        expected+=$'\n'"Write file: cannot open shared/$file.mem"
+        ((++refusals))
+      fi
+    done
+    printf '%s\n' "${input[@]}" 'sf 59' > input.txt
+    # Where the machine's switches are off, the kernel refuses none of them:
+    # the trace shows that each was opened as the kernel's own open would be,
+    # with O_CREAT, so that the switches would apply, and without O_TRUNC.
+    tracer=()
+    strace -f -qq -o /dev/null true 2> /dev/null && tracer=(strace -f -qq -e trace=openat -o trace.txt)
+    guarded out.txt "${tracer[@]}" "$binary" -r A.mem
+    exec 4<&-
+    [ "$(file_messages)" = "$expected"$'\nThanks for using ZQ17!' ] || fail "messages: $(file_messages)"
+    if [ ${#tracer[@]} -gt 0 ]; then
+      for file in other owner mine fifo; do
+        grep -qE "\"$file\.mem\", O_WRONLY\|O_CREAT" trace.txt || fail "shared/$file.mem was not opened with O_CREAT"
+      done
+      grep -E '"[a-z]+\.mem", O_' trace.txt | grep -q O_TRUNC && fail "a target was opened with O_TRUNC"
+    fi
+    for file in other owner mine; do
+      if [[ $expected == *"Writing shared/$file.mem"* ]]; then
+        cmp -s "shared/$file.mem" ref.sts || fail "shared/$file.mem was not written"
+      else
+        cmp -s "shared/$file.mem" old.mem || fail "shared/$file.mem changed"
+      fi
+    done
+    [ "$(stat -c %u shared/other.mem)" = "$another" ] || fail "shared/other.mem lost its owner"
+    traced="not traced (no strace)"
+    [ ${#tracer[@]} -gt 0 ] && traced="each opened with O_CREAT"
+    echo "4 targets in a shared folder: the save and the kernel's own open agreed, $refusals refused" \
+      "(fs.protected_regular $(cat /proc/sys/fs/protected_regular), fs.protected_fifos" \
+      "$(cat /proc/sys/fs/protected_fifos)); $traced"
     ;;
   *)
     fail "unknown case"
