@@ -89,15 +89,19 @@ void zq_release_signals() {
   sigprocmask(SIG_SETMASK, &zq_save.kept_mask, nullptr);
 }
 
-// The folder named by the first length bytes of path (the current one for
-// none), looked up from the folder at. Opened for reading where it can be, so
-// that it can be synced; one that cannot be read still holds names.
+// The folder named by the first length bytes of path (up to its last '/';
+// the current one for none), looked up from the folder at. Opened for reading
+// where it can be, so that it can be synced; one that cannot be read still
+// holds names. It is opened as "path/.", so that a link naming it stands in
+// the middle of the name, where the kernel follows links as it does for the
+// whole name, not at its end, where its rule for shared folders applies.
 int zq_open_folder(int at, const char* path, size_t length) {
   char folder[PATH_MAX] = ".";
-  if (length >= sizeof folder) return -1;
+  if (length + 1 >= sizeof folder) return -1;
   if (length > 0) {
     std::memcpy(folder, path, length);
-    folder[length] = '\0';
+    folder[length] = '.';
+    folder[length + 1] = '\0';
   }
   const int descriptor = openat(at, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (descriptor >= 0 || errno != EACCES) return descriptor;
@@ -229,9 +233,9 @@ FILE* zq_open_temp(const struct stat* old, bool& in_place) {
 }
 
 // The stream for a save written in place into target, which gathers the
-// content in memory. The target was opened without waiting, so that a FIFO
-// no one reads failed at once; from here on a full pipe waits for its reader
-// as usual.
+// content in memory. A FIFO was opened without waiting, so that one no one
+// reads failed at once; from here on a full pipe waits for its reader as
+// usual.
 FILE* zq_open_in_place(int target) {
   const int flags = fcntl(target, F_GETFL);
   FILE* file = flags >= 0 && fcntl(target, F_SETFL, flags & ~O_NONBLOCK) == 0
@@ -259,34 +263,54 @@ bool zq_resolve_as_kernel(bool& exists, struct stat& found) {
   return exists;
 }
 
-// The stream for the new content, by the route the target allows: a
-// temporary for a regular file or a new one, the target itself for anything
-// else and where no temporary can be had. nullptr when neither route is open.
-//
-// The kernel judges the name first; the save's own following then finds the
-// folder for the temporary, and must reach the file the kernel found, or
-// none where it found none. An existing target opens as a plain open of it
-// would, only without truncating it: the kernel judges the write access, and
-// O_CREAT lets it refuse another user's file or FIFO in a shared folder.
-FILE* zq_open_route() {
-  bool exists = false;
-  bool found_here = false;
-  struct stat found {};
-  if (!zq_resolve_as_kernel(exists, found) || !zq_find_target(zq_save.name, found_here) ||
-      found_here != exists)
-    return nullptr;
-  bool in_place = false;
-  if (!exists) return zq_open_temp(nullptr, in_place);
+// The sticky bit lets only a file's owner or the folder's replace the file
+// (a rename over it): another user's file in such a folder is written in
+// place, as a plain open writes it.
+bool zq_may_replace(const struct stat& old) {
+  struct stat folder;
+  if (fstat(zq_save.folder, &folder) != 0) return false;
+  const uid_t saver = geteuid();
+  return !(folder.st_mode & S_ISVTX) || old.st_uid == saver || folder.st_uid == saver;
+}
 
-  const int target = openat(zq_save.folder, zq_save.base,
-                            O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+// One try of zq_open_route. changed tells that the name no longer named what
+// the kernel found at first: a file was removed or put in its place meanwhile.
+//
+// The kernel judges the name first. A target that is no regular file takes no
+// temporary and needs no folder: it opens by its name, the kernel following
+// every link. Otherwise the save's own following finds the folder for the
+// temporary, and must reach the file the kernel found, or none where it found
+// none. An existing target opens as a plain open of it would, only without
+// truncating it: the kernel judges the write access, and O_CREAT lets it
+// refuse another user's file or FIFO in a shared folder. Only a FIFO or a
+// device opens without waiting (a FIFO no one reads is refused at once); a
+// regular file waits, as a plain open does, for a lease on it to be given up.
+FILE* zq_try_route(bool& changed) {
+  changed = false;
+  bool exists = false;
+  struct stat found {};
+  if (!zq_resolve_as_kernel(exists, found)) return nullptr;
+  constexpr int writing = O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC;
+  bool in_place = false;
+  int target = -1;
+  if (exists && !S_ISREG(found.st_mode)) {
+    target = open(zq_save.name, writing | O_NONBLOCK, 0666);
+  } else {
+    bool found_here = false;
+    if (!zq_find_target(zq_save.name, found_here)) return nullptr;
+    changed = found_here != exists;
+    if (changed) return nullptr;
+    if (!exists) return zq_open_temp(nullptr, in_place);
+    target = openat(zq_save.folder, zq_save.base, writing | O_NOFOLLOW, 0666);
+  }
   if (target < 0) return nullptr;
   struct stat old;
-  if (fstat(target, &old) != 0 || old.st_dev != found.st_dev || old.st_ino != found.st_ino) {
+  changed = fstat(target, &old) != 0 || old.st_dev != found.st_dev || old.st_ino != found.st_ino;
+  if (changed) {
     close(target);
     return nullptr;
   }
-  if (S_ISREG(old.st_mode)) {
+  if (S_ISREG(old.st_mode) && zq_may_replace(old)) {
     FILE* file = zq_open_temp(&old, in_place);
     if (file || !in_place) {
       close(target);
@@ -294,6 +318,21 @@ FILE* zq_open_route() {
     }
   }
   return zq_open_in_place(target);
+}
+
+// The stream for the new content, by the route the target allows: a
+// temporary for a regular file or a new one, the target itself for anything
+// else and where no temporary can be had. nullptr when neither route is open.
+// A name that changed under the save is looked at once more: where a file
+// was removed meanwhile, the plain open made it again, empty, and the second
+// look saves over that.
+FILE* zq_open_route() {
+  bool changed = false;
+  FILE* file = zq_try_route(changed);
+  if (file || !changed) return file;
+  if (zq_save.folder >= 0) close(zq_save.folder);
+  zq_save.folder = -1;
+  return zq_try_route(changed);
 }
 
 // The temporary is synced before the rename, so that no crash can put a cut

@@ -18,7 +18,8 @@
 //
 // A regular file, or a new one, is replaced by a temporary made in its
 // folder. Where that folder takes no new file (or the new file could not
-// keep the old one's owner), an existing regular file is written in place,
+// keep the old one's owner, or the folder's sticky bit keeps another user's
+// file from being replaced), an existing regular file is written in place,
 // and so is a target that is no regular file (a device, a pipe): it opens
 // without waiting, so a FIFO that no one reads is refused at once. Any other
 // failure to make the temporary refuses the save.

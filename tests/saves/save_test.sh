@@ -41,7 +41,10 @@
 #     existing file or a dangling one; nothing is changed or made.
 #   shared_files: in a shared folder, a save over another user's file or
 #     FIFO, the folder owner's and the saver's own, is refused exactly where
-#     the kernel's own open with O_CREAT is (by the machine's own switches).
+#     the kernel's own open with O_CREAT is (by the machine's own switches),
+#     and another user's file there is written in place, not replaced.
+#   leased: a file that another process holds a lease on is saved once the
+#     lease is given up, as a plain open waits for it.
 # Every case works in a fresh directory and starts from a program memory
 # filled almost to its end, so each save takes a while. A case that waits
 # for the calculator gives up after a while (guarded), so that a save or a
@@ -138,9 +141,14 @@ with_switch() {
   return "$status"
 }
 
-# kernel_opens NAME: whether the kernel's own open(NAME, O_WRONLY | O_CREAT)
-# succeeds (an existing file keeps its bytes: the shell appends nothing).
-kernel_opens() { (: >> "$1") 2> /dev/null; }
+# kernel_opens NAME [PREFIX...]: whether the kernel's own open(NAME,
+# O_WRONLY | O_CREAT) succeeds for the one that PREFIX runs as (an existing
+# file keeps its bytes: the shell appends nothing).
+kernel_opens() {
+  local name=$1
+  shift
+  "$@" bash -c ': >> "$1"' _ "$name" 2> /dev/null
+}
 
 # Makes the folders named read-only, or skips the case where they stay
 # writable all the same.
@@ -543,34 +551,49 @@ Read file: cannot open q0\nThanks for using ZQ17!'
     # Every folder belongs to folder_owner; its link l.mem leads out of it to
     # a file of the saver's. Refused only with the switch on, in a folder
     # that is sticky and world-writable, for a link neither the saver's nor
-    # the folder owner's.
+    # the folder owner's. The last row is such a link in the middle of a
+    # name, to a folder: the rule is for the link a name ends in, and it is
+    # followed.
     machine=$(cat /proc/sys/fs/protected_symlinks)
     declare -A link_owner=([saver]=$(id -u) [folder]=$folder_owner [another]=$another)
-    rows=()
+    rows=() targets=() refused_when_on=()
     for mode in 1777 0777 1775 0755; do
       for owner in saver folder another; do
-        rows+=("$mode-$owner")
-        mkdir "d$mode-$owner"
-        ln -s "../t$mode-$owner.mem" "d$mode-$owner/l.mem"
-        chown -h "${link_owner[$owner]}" "d$mode-$owner/l.mem"
-        chown "$folder_owner" "d$mode-$owner"
-        chmod "$mode" "d$mode-$owner"
+        folder=d$mode-$owner
+        rows+=("$folder/l.mem")
+        targets+=("t$mode-$owner.mem")
+        refused_when_on+=("$([ "$mode-$owner" = 1777-another ] && echo yes || echo no)")
+        mkdir "$folder"
+        ln -s "../t$mode-$owner.mem" "$folder/l.mem"
+        chown -h "${link_owner[$owner]}" "$folder/l.mem"
+        chown "$folder_owner" "$folder"
+        chmod "$mode" "$folder"
       done
     done
+    ln -s .. d1777-another/up
+    chown -h "$another" d1777-another/up
+    rows+=(d1777-another/up/m.mem)
+    targets+=(m.mem)
+    refused_when_on+=(no)
     agreed=0
     for switch in 0 1; do
       input=('wrts ref.sts')
       expected=$'Reading A.mem\nWriting ref.sts'
-      for row in "${rows[@]}"; do
-        cp old.mem "t$row.mem"
-        input+=("wrts d$row/l.mem")
+      for i in "${!rows[@]}"; do
+        cp old.mem "${targets[i]}"
+        input+=("wrts ${rows[i]}")
         refused=no
-        [ "$switch" = 1 ] && [ "$row" = 1777-another ] && refused=yes
-        if [ "$refused" = yes ]; then expected+=$'\n'"Write file: cannot open d$row/l.mem"; else expected+=$'\n'"Writing d$row/l.mem"; fi
+        [ "$switch" = 1 ] && refused=${refused_when_on[i]}
+        if [ "$refused" = yes ]; then
+          expected+=$'\n'"Write file: cannot open ${rows[i]}"
+        else
+          expected+=$'\n'"Writing ${rows[i]}"
+        fi
         if [ "$switch" = "$machine" ]; then
           opened=yes
-          kernel_opens "d$row/l.mem" || opened=no
-          [ "$opened" != "$refused" ] || fail "switch $switch, $row: the kernel's own open disagrees (refused: $refused)"
+          kernel_opens "${rows[i]}" || opened=no
+          [ "$opened" != "$refused" ] ||
+            fail "switch $switch, ${rows[i]}: the kernel's own open disagrees (refused: $refused)"
           ((++agreed))
         fi
       done
@@ -578,16 +601,17 @@ Read file: cannot open q0\nThanks for using ZQ17!'
       with_switch "$switch" guarded out.txt "$binary" -r A.mem
       [ "$(file_messages)" = "$expected"$'\nThanks for using ZQ17!' ] ||
         fail "switch $switch: messages: $(file_messages)"
-      for row in "${rows[@]}"; do
-        if [ "$switch" = 1 ] && [ "$row" = 1777-another ]; then
-          cmp -s "t$row.mem" old.mem || fail "switch 1, $row: the file behind a refused link changed"
+      for i in "${!rows[@]}"; do
+        if [ "$switch" = 1 ] && [ "${refused_when_on[i]}" = yes ]; then
+          cmp -s "${targets[i]}" old.mem || fail "switch 1, ${rows[i]}: the file behind a refused link changed"
         else
-          cmp -s "t$row.mem" ref.sts || fail "switch $switch, $row: the link's file was not written"
+          cmp -s "${targets[i]}" ref.sts || fail "switch $switch, ${rows[i]}: the link's file was not written"
         fi
-        [ -L "d$row/l.mem" ] || fail "switch $switch, $row: the link was replaced"
       done
+      [ "$(find d* -type l | wc -l)" = $((${#rows[@]})) ] || fail "switch $switch: a link was replaced"
     done
-    echo "the link rule held in ${#rows[@]} rows with the switch off and on; the kernel's own open agreed in $agreed (its switch: $machine)"
+    echo "the link rule held in ${#rows[@]} rows with the switch off and on; the kernel's own open agreed in" \
+      "$agreed (its switch: $machine)"
     ;;
   planted_link)
     # A shared folder as /tmp is: sticky, and everyone may write. Another
@@ -627,30 +651,13 @@ Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\
     # A shared folder of folder_owner's, sticky, that everyone may write:
     # another user's file and FIFO, the folder owner's file, the saver's own.
     # The save must refuse exactly what the kernel's own open refuses, by
-    # the machine's switches for files and FIFOs in shared folders.
+    # the machine's switches for files and FIFOs in shared folders: saved by
+    # root, and by a saver who may give a file away but not replace another
+    # user's file in such a folder (no temporary may be left behind there).
     mkdir shared
     chown "$folder_owner" shared
     chmod 1777 shared
-    for file in other owner mine; do cp old.mem "shared/$file.mem"; done
     mkfifo shared/fifo.mem
-    chown "$another" shared/other.mem shared/fifo.mem
-    chown "$folder_owner" shared/owner.mem
-    chmod 666 shared/*
-    # The FIFO has a reader all along, who holds what is written.
-    exec 4<> shared/fifo.mem
-    input=('wrts ref.sts')
-    expected=$'Reading A.mem\nWriting ref.sts'
-    refusals=0
-    for file in other owner mine fifo; do
-      input+=("wrts shared/$file.mem")
-      if kernel_opens "shared/$file.mem"; then
-        expected+=$'\n'"Writing shared/$file.mem"
-      else
-        expected+=$'\n'"Write file: cannot open shared/$file.mem"
-        ((++refusals))
-      fi
-    done
-    printf '%s\n' "${input[@]}" 'sf 59' > input.txt
     # Where the machine's switches are off, the kernel refuses none of them:
     # the trace shows that each was opened as the kernel's own open would be,
     # with O_CREAT, so that the switches would apply, and without O_TRUNC.
@@ -659,28 +666,77 @@ Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\
     strace -f -qq -o /dev/null true 2> /dev/null &&
       tracer=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
         strace -f -qq -e trace=openat -o trace.txt)
-    guarded out.txt "${tracer[@]}" "$binary" -r A.mem
-    exec 4<&-
-    [ "$(file_messages)" = "$expected"$'\nThanks for using ZQ17!' ] || fail "messages: $(file_messages)"
-    if [ ${#tracer[@]} -gt 0 ]; then
+    refusals=0
+    for saver in root without_fowner; do
+      prefix=()
+      [ "$saver" = without_fowner ] && prefix=(setpriv --bounding-set=-fowner,-dac_override,-dac_read_search)
+      for file in other owner mine; do cp old.mem "shared/$file.mem"; done
+      chown "$another" shared/other.mem shared/fifo.mem
+      chown "$folder_owner" shared/owner.mem
+      chmod 666 shared/*
+      # The FIFO has a reader all along, who holds what is written.
+      exec 4<> shared/fifo.mem
+      input=('wrts ref.sts')
+      expected=$'Reading A.mem\nWriting ref.sts'
       for file in other owner mine fifo; do
-        grep -qE "\"$file\.mem\", O_WRONLY\|O_CREAT" trace.txt || fail "shared/$file.mem was not opened with O_CREAT"
+        input+=("wrts shared/$file.mem")
+        if kernel_opens "shared/$file.mem" "${prefix[@]}"; then
+          expected+=$'\n'"Writing shared/$file.mem"
+        else
+          expected+=$'\n'"Write file: cannot open shared/$file.mem"
+          ((++refusals))
+        fi
       done
-      grep -E '"[a-z]+\.mem", O_' trace.txt | grep -q O_TRUNC && fail "a target was opened with O_TRUNC"
-    fi
-    for file in other owner mine; do
-      if [[ $expected == *"Writing shared/$file.mem"* ]]; then
-        cmp -s "shared/$file.mem" ref.sts || fail "shared/$file.mem was not written"
-      else
-        cmp -s "shared/$file.mem" old.mem || fail "shared/$file.mem changed"
+      printf '%s\n' "${input[@]}" 'sf 59' > input.txt
+      guarded out.txt "${tracer[@]}" "${prefix[@]}" "$binary" -r A.mem
+      exec 4<&-
+      [ "$(file_messages)" = "$expected"$'\nThanks for using ZQ17!' ] || fail "$saver: messages: $(file_messages)"
+      if [ ${#tracer[@]} -gt 0 ]; then
+        for file in other owner mine fifo; do
+          grep -qE "[\"/]$file\.mem\", O_WRONLY\|O_CREAT" trace.txt ||
+            fail "$saver: shared/$file.mem was not opened with O_CREAT"
+        done
+        grep -E '"[a-z/]+\.mem", O_' trace.txt | grep -q O_TRUNC && fail "$saver: a target was opened with O_TRUNC"
       fi
+      for file in other owner mine; do
+        if [[ $expected == *"Writing shared/$file.mem"* ]]; then
+          cmp -s "shared/$file.mem" ref.sts || fail "$saver: shared/$file.mem was not written"
+        else
+          cmp -s "shared/$file.mem" old.mem || fail "$saver: shared/$file.mem changed"
+        fi
+      done
+      [ "$(stat -c %u shared/other.mem)" = "$another" ] || fail "$saver: shared/other.mem lost its owner"
+      [ "$(ls -A shared)" = $'fifo.mem\nmine.mem\nother.mem\nowner.mem' ] || fail "$saver: files in shared: $(ls -A shared)"
     done
-    [ "$(stat -c %u shared/other.mem)" = "$another" ] || fail "shared/other.mem lost its owner"
     traced="not traced (no strace)"
     [ ${#tracer[@]} -gt 0 ] && traced="each opened with O_CREAT"
-    echo "4 targets in a shared folder: the save and the kernel's own open agreed, $refusals refused" \
+    echo "4 targets in a shared folder, 2 savers: the save and the kernel's own open agreed, $refusals refused" \
       "(fs.protected_regular $(cat /proc/sys/fs/protected_regular), fs.protected_fifos" \
       "$(cat /proc/sys/fs/protected_fifos)); $traced"
+    ;;
+  leased)
+    # Another process holds a read lease on the file and gives it up when it
+    # is told that someone opens the file for writing: the save waits for
+    # that, as a plain open does, and goes through.
+    cp old.mem leased.mem
+    perl -e 'use Fcntl;
+      my ($setlease, $unlock, $read_lease) = (1024, F_UNLCK, F_RDLCK);
+      open(my $file, "<", "leased.mem") or die;
+      $SIG{IO} = sub { fcntl($file, $setlease, $unlock); exit 0 };
+      fcntl($file, $setlease, $read_lease) or die "no lease: $!";
+      open(my $ready, ">", "ready.txt"); close($ready);
+      sleep 20; exit 1' &
+    holder=$!
+    for _ in $(seq 200); do [ -e ready.txt ] && break; sleep 0.05; done
+    [ -e ready.txt ] || fail "no lease could be taken"
+    printf '%s\n' 'wrta leased.mem' 'sf 59' > input.txt
+    guarded out.txt "$binary" -r A.mem
+    kill "$holder" 2> /dev/null
+    wait "$holder" 2> /dev/null
+    [ "$(file_messages)" = $'Reading A.mem\nWriting leased.mem\nThanks for using ZQ17!' ] ||
+      fail "messages: $(file_messages)"
+    cmp -s leased.mem A.mem || fail "leased.mem was not written"
+    echo "a leased file was saved once its holder gave the lease up"
     ;;
   *)
     fail "unknown case"

@@ -211,6 +211,22 @@ TEST_F(SaveFileTest, ATargetFarAwayStillGetsATemporaryBesideIt) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
+TEST_F(SaveFileTest, ALinkToAPipeIsWrittenAsThePlainOpenWritesIt) {
+  // /proc/self/fd/N names the pipe through a link whose text ("pipe:[...]")
+  // names no file: only the kernel's own lookup reaches it.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const std::string name = "/proc/self/fd/" + std::to_string(ends[1]);
+  int saved = 0;
+  EXPECT_EQ(save(name, "through the pipe", saved), "");
+  EXPECT_EQ(saved, 1);
+  close(ends[1]);
+  char got[64] = {};
+  EXPECT_EQ(read(ends[0], got, sizeof got), 16);
+  close(ends[0]);
+  EXPECT_STREQ(got, "through the pipe");
+}
+
 volatile std::sig_atomic_t interrupted = 0;
 
 TEST_F(SaveFileTest, AnInterruptIsNotHeldWhileADeviceIsWritten) {
