@@ -7,8 +7,10 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -136,10 +138,10 @@ bool zq_may_follow(int folder, const struct stat& link) {
 // relative link from the folder that holds it and each judged by the
 // kernel's rule. Each link is read through a descriptor of its own, so the
 // one judged is the one followed, even if another takes its name meanwhile.
-// found tells whether that file exists. false for a loop, a link the rule
-// refuses, a folder that cannot be opened, or a name with no last part or
-// too long a one.
-bool zq_find_target(const char* name, bool& found) {
+// found tells whether that file exists, and here is what it is. false for a
+// loop, a link the rule refuses, a folder that cannot be opened, or a name
+// with no last part or too long a one.
+bool zq_find_target(const char* name, bool& found, struct stat& here) {
   const bool links_protected = zq_links_protected();
   char link[PATH_MAX];
   const char* path = name;
@@ -156,13 +158,12 @@ bool zq_find_target(const char* name, bool& found) {
     const int entry = openat(folder, zq_save.base, O_PATH | O_NOFOLLOW | O_CLOEXEC);
     found = entry >= 0;
     if (entry < 0) return errno == ENOENT;
-    struct stat info;
-    bool followed = fstat(entry, &info) == 0;
-    if (followed && !S_ISLNK(info.st_mode)) {
+    bool followed = fstat(entry, &here) == 0;
+    if (followed && !S_ISLNK(here.st_mode)) {
       close(entry);
       return true;
     }
-    followed = followed && (!links_protected || zq_may_follow(folder, info));
+    followed = followed && (!links_protected || zq_may_follow(folder, here));
     const ssize_t length = followed ? readlinkat(entry, "", link, sizeof link) : -1;
     close(entry);
     if (length < 0 || length >= static_cast<ssize_t>(sizeof link)) return false;
@@ -263,54 +264,74 @@ bool zq_resolve_as_kernel(bool& exists, struct stat& found) {
   return exists;
 }
 
-// The sticky bit lets only a file's owner or the folder's replace the file
-// (a rename over it): another user's file in such a folder is written in
-// place, as a plain open writes it.
+bool zq_same_file(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && (a.st_mode & S_IFMT) == (b.st_mode & S_IFMT);
+}
+
+// Whether the saver may act on any file as its owner (CAP_FOWNER).
+bool zq_acts_as_any_owner() {
+  __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+  return syscall(SYS_capget, &header, data) == 0 &&
+         (data[CAP_TO_INDEX(CAP_FOWNER)].effective & CAP_TO_MASK(CAP_FOWNER)) != 0;
+}
+
+// The sticky bit lets only a file's owner, the folder's, or one who may act
+// as any owner replace the file (a rename over it): another user's file in
+// such a folder is otherwise written in place, as a plain open writes it.
 bool zq_may_replace(const struct stat& old) {
   struct stat folder;
   if (fstat(zq_save.folder, &folder) != 0) return false;
   const uid_t saver = geteuid();
-  return !(folder.st_mode & S_ISVTX) || old.st_uid == saver || folder.st_uid == saver;
+  return !(folder.st_mode & S_ISVTX) || old.st_uid == saver || folder.st_uid == saver ||
+         zq_acts_as_any_owner();
+}
+
+// Opens an existing target for writing as a plain open would, only without
+// truncating it (O_CREAT lets the kernel refuse another user's file or FIFO
+// in a shared folder). Without waiting first, so that a FIFO no one reads
+// fails at once; only a lease that its holder must give up first is waited
+// for, as a plain open waits.
+int zq_open_existing(int folder, const char* name, int flags) {
+  flags |= O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC;
+  const int target = openat(folder, name, flags | O_NONBLOCK, 0666);
+  if (target >= 0 || errno != EWOULDBLOCK) return target;
+  return openat(folder, name, flags, 0666);
 }
 
 // One try of zq_open_route. changed tells that the name no longer named what
 // the kernel found at first: a file was removed or put in its place meanwhile.
 //
-// The kernel judges the name first. A target that is no regular file takes no
-// temporary and needs no folder: it opens by its name, the kernel following
-// every link. Otherwise the save's own following finds the folder for the
-// temporary, and must reach the file the kernel found, or none where it found
-// none. An existing target opens as a plain open of it would, only without
-// truncating it: the kernel judges the write access, and O_CREAT lets it
-// refuse another user's file or FIFO in a shared folder. Only a FIFO or a
-// device opens without waiting (a FIFO no one reads is refused at once); a
-// regular file waits, as a plain open does, for a lease on it to be given up.
+// The kernel judges the name first; the save's own following then finds the
+// folder for the temporary, and must find no file where the kernel found
+// none. Where it reaches the file the kernel found, the target opens there,
+// and a regular file is replaced. Where it cannot reach it (a link of
+// /proc/self/fd to a pipe or to a file no name leads to), no temporary can
+// go beside it: the target opens by its name, the kernel following the
+// links that the save could not, and it is written in place.
 FILE* zq_try_route(bool& changed) {
   changed = false;
   bool exists = false;
   struct stat found {};
-  if (!zq_resolve_as_kernel(exists, found)) return nullptr;
-  constexpr int writing = O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC;
+  bool found_here = false;
+  struct stat here {};
+  if (!zq_resolve_as_kernel(exists, found) || !zq_find_target(zq_save.name, found_here, here)) return nullptr;
   bool in_place = false;
-  int target = -1;
-  if (exists && !S_ISREG(found.st_mode)) {
-    target = open(zq_save.name, writing | O_NONBLOCK, 0666);
-  } else {
-    bool found_here = false;
-    if (!zq_find_target(zq_save.name, found_here)) return nullptr;
-    changed = found_here != exists;
-    if (changed) return nullptr;
-    if (!exists) return zq_open_temp(nullptr, in_place);
-    target = openat(zq_save.folder, zq_save.base, writing | O_NOFOLLOW, 0666);
+  if (!exists) {
+    changed = found_here;
+    return changed ? nullptr : zq_open_temp(nullptr, in_place);
   }
+  const bool reached = found_here && zq_same_file(here, found);
+  const int target = reached ? zq_open_existing(zq_save.folder, zq_save.base, O_NOFOLLOW)
+                             : zq_open_existing(AT_FDCWD, zq_save.name, 0);
   if (target < 0) return nullptr;
   struct stat old;
-  changed = fstat(target, &old) != 0 || old.st_dev != found.st_dev || old.st_ino != found.st_ino;
+  changed = fstat(target, &old) != 0 || !zq_same_file(old, found);
   if (changed) {
     close(target);
     return nullptr;
   }
-  if (S_ISREG(old.st_mode) && zq_may_replace(old)) {
+  if (reached && S_ISREG(old.st_mode) && zq_may_replace(old)) {
     FILE* file = zq_open_temp(&old, in_place);
     if (file || !in_place) {
       close(target);

@@ -20,9 +20,10 @@
 // folder. Where that folder takes no new file (or the new file could not
 // keep the old one's owner, or the folder's sticky bit keeps another user's
 // file from being replaced), an existing regular file is written in place,
-// and so is a target that is no regular file (a device, a pipe): it opens
-// without waiting, so a FIFO that no one reads is refused at once. Any other
-// failure to make the temporary refuses the save.
+// and so is a target that is no regular file (a device, a pipe) or that no
+// name of a folder leads to (a removed file, through /proc/self/fd): it
+// opens without waiting, so a FIFO that no one reads is refused at once. Any
+// other failure to make the temporary refuses the save.
 FILE* zq_save_open(const char* name);
 
 // Ends the save: flushes and syncs the new content, closes it and puts it in

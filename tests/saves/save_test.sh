@@ -38,11 +38,13 @@
 #     says, the kernel's own open agrees with each row.
 #   planted_link: with that switch on, a link that another user planted in a
 #     shared folder is not followed by wrta, savep or the exit save, to an
-#     existing file or a dangling one; nothing is changed or made.
+#     existing file or a dangling one, a FIFO or a device; nothing is
+#     changed or made.
 #   shared_files: in a shared folder, a save over another user's file or
 #     FIFO, the folder owner's and the saver's own, is refused exactly where
 #     the kernel's own open with O_CREAT is (by the machine's own switches),
-#     and another user's file there is written in place, not replaced.
+#     and another user's file there is written in place by one who may not
+#     replace it, replaced by root.
 #   leased: a file that another process holds a lease on is saved once the
 #     lease is given up, as a plain open waits for it.
 # Every case works in a fresh directory and starts from a program memory
@@ -615,22 +617,30 @@ Read file: cannot open q0\nThanks for using ZQ17!'
     ;;
   planted_link)
     # A shared folder as /tmp is: sticky, and everyone may write. Another
-    # user planted links in it to files of the saver's, and to one not made.
+    # user planted links in it to files of the saver's, to one not made, to
+    # a FIFO of the saver's that is read and to a device.
     mkdir shared
     chmod 1777 shared
     cp old.mem victim.mem
     cp ref_plain.txt victim.txt
+    mkfifo victim.fifo
+    exec 4<> victim.fifo
     ln -s ../victim.mem shared/calc.mem
     ln -s ../victim.txt shared/calc.txt
     ln -s ../victim.mem shared/zq17.mem
     ln -s ../made.mem shared/new.mem
+    ln -s ../victim.fifo shared/fifo.mem
+    ln -s /dev/null shared/null.mem
     chown -h "$another" shared/*
-    printf '%s\n' 'wrta shared/calc.mem' '"BIG,shared/calc.txt"' savep y 'wrta shared/new.mem' 'sf 59' > input.txt
+    printf '%s\n' 'wrta shared/calc.mem' '"BIG,shared/calc.txt"' savep y 'wrta shared/new.mem' \
+      'wrts shared/fifo.mem' 'wrts shared/null.mem' 'sf 59' > input.txt
     with_switch 1 guarded out.txt "$binary" -r A.mem
     expected=$'Reading A.mem\nWrite file: cannot open shared/calc.mem
 shared/calc.txt exists, Overwrite (Y)es or (N)o\nOverwriting file: shared/calc.txt
-Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\nThanks for using ZQ17!'
+Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem
+Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem\nThanks for using ZQ17!'
     [ "$(file_messages)" = "$expected" ] || fail "wrta and savep: messages: $(file_messages)"
+    exec 4<&-
     # The exit save, from the shared folder; the restore offer is skipped.
     printf '%s\n' s > input.txt
     with_switch 1 guarded out.txt env -C shared "$binary" -r ../A.mem
@@ -638,13 +648,14 @@ Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\
       fail "exit save: messages: $(file_messages)"
     cmp -s victim.mem old.mem && cmp -s victim.txt ref_plain.txt || fail "a file behind a planted link changed"
     [ -e made.mem ] && fail "a planted dangling link made its file"
-    [ "$(stat -c %u shared/*)" = "$(printf "$another\n%.0s" 1 2 3 4)" ] || fail "a planted link was replaced"
+    [ "$(stat -c %u shared/*)" = "$(printf "$another\n%.0s" 1 2 3 4 5 6)" ] || fail "a planted link was replaced"
     # The same link, once it is the saver's own, is followed.
     chown -h "$(id -u)" shared/calc.mem
     printf '%s\n' 'wrta shared/calc.mem' 'sf 59' > input.txt
     with_switch 1 guarded out.txt "$binary" -r A.mem
     cmp -s victim.mem A.mem || fail "the saver's own link was not followed: $(file_messages)"
-    [ "$(ls -A shared)" = $'calc.mem\ncalc.txt\nnew.mem\nzq17.mem' ] || fail "files in shared: $(ls -A shared)"
+    [ "$(ls -A shared)" = $'calc.mem\ncalc.txt\nfifo.mem\nnew.mem\nnull.mem\nzq17.mem' ] ||
+      fail "files in shared: $(ls -A shared)"
     echo "links planted in a shared folder were not followed by wrta, savep or the exit save; the saver's own was"
     ;;
   shared_files)
@@ -676,6 +687,7 @@ Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\
       chmod 666 shared/*
       # The FIFO has a reader all along, who holds what is written.
       exec 4<> shared/fifo.mem
+      inodes=$(stat -c %i shared/other.mem shared/owner.mem)
       input=('wrts ref.sts')
       expected=$'Reading A.mem\nWriting ref.sts'
       for file in other owner mine fifo; do
@@ -706,6 +718,14 @@ Write file: cannot open shared/calc.txt\nWrite file: cannot open shared/new.mem\
         fi
       done
       [ "$(stat -c %u shared/other.mem)" = "$another" ] || fail "$saver: shared/other.mem lost its owner"
+      # Root may replace a file of anyone's, and does; the other saver writes
+      # the two files that are not its own in place.
+      if [[ $expected == *"Writing shared/other.mem"*"Writing shared/owner.mem"* ]]; then
+        kept=yes
+        [ "$(stat -c %i shared/other.mem shared/owner.mem)" = "$inodes" ] || kept=no
+        [ "$kept" = "$([ "$saver" = root ] && echo no || echo yes)" ] ||
+          fail "$saver: other.mem and owner.mem kept their inodes: $kept"
+      fi
       [ "$(ls -A shared)" = $'fifo.mem\nmine.mem\nother.mem\nowner.mem' ] || fail "$saver: files in shared: $(ls -A shared)"
     done
     traced="not traced (no strace)"

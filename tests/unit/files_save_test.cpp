@@ -3,6 +3,7 @@
 // the old file and leaves no temporary, signals that would end the process
 // wait for the save while a temporary exists, and a FIFO without a reader
 // is refused at once.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -225,6 +226,26 @@ TEST_F(SaveFileTest, ALinkToAPipeIsWrittenAsThePlainOpenWritesIt) {
   EXPECT_EQ(read(ends[0], got, sizeof got), 16);
   close(ends[0]);
   EXPECT_STREQ(got, "through the pipe");
+}
+
+TEST_F(SaveFileTest, ALinkToAFileThatNoNameLeadsToIsWrittenInPlace) {
+  // The link of /proc/self/fd names a removed file as "... (deleted)"; here
+  // a FIFO that no one reads takes that name, which the save must not wait
+  // for nor write.
+  const std::string removed = path_of("removed.mem");
+  const int descriptor = open(removed.c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(unlink(removed.c_str()), 0);
+  ASSERT_EQ(mkfifo((removed + " (deleted)").c_str(), 0644), 0);
+  alarm(10);
+  int saved = 0;
+  EXPECT_EQ(save("/proc/self/fd/" + std::to_string(descriptor), "still here", saved), "");
+  alarm(0);
+  EXPECT_EQ(saved, 1);
+  char got[64] = {};
+  EXPECT_EQ(pread(descriptor, got, sizeof got, 0), 10);
+  close(descriptor);
+  EXPECT_STREQ(got, "still here");
 }
 
 volatile std::sig_atomic_t interrupted = 0;
