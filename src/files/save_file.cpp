@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -111,12 +113,15 @@ int zq_open_folder(int at, const char* path, size_t length) {
 }
 
 // Whether the kernel guards links in shared folders. A setting that cannot
-// be read counts as on, the safe side.
+// be read counts as on, the safe side; so does anything but a file there,
+// which is opened without waiting.
 bool zq_links_protected() {
-  const int setting = open(zq_protected_links_setting, O_RDONLY | O_CLOEXEC);
+  const int setting = open(zq_protected_links_setting, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (setting < 0) return true;
+  struct stat info;
   char value[8] = {};
-  const ssize_t length = read(setting, value, sizeof value - 1);
+  const ssize_t length =
+      fstat(setting, &info) == 0 && S_ISREG(info.st_mode) ? read(setting, value, sizeof value - 1) : -1;
   close(setting);
   return length <= 0 || value[0] != '0';
 }
@@ -133,15 +138,20 @@ bool zq_may_follow(int folder, const struct stat& link) {
   return shared.st_uid == link.st_uid;
 }
 
+// How the save's own following of a name ended.
+enum class zq_walk {
+  ENDED,      // folder and base are found (the file itself need not exist)
+  UNREACHED,  // a folder on the way cannot be opened or searched
+  REFUSED,    // a loop, a link the rule refuses, no last part or too long a one
+};
+
 // folder and base := where the file that name stands for is, a symbolic link
 // in its last part followed hop by hop (that file need not exist yet), each
 // relative link from the folder that holds it and each judged by the
 // kernel's rule. Each link is read through a descriptor of its own, so the
 // one judged is the one followed, even if another takes its name meanwhile.
-// found tells whether that file exists, and here is what it is. false for a
-// loop, a link the rule refuses, a folder that cannot be opened, or a name
-// with no last part or too long a one.
-bool zq_find_target(const char* name, bool& found, struct stat& here) {
+// Once ENDED, found tells whether that file exists, and here is what it is.
+zq_walk zq_find_target(const char* name, bool& found, struct stat& here) {
   const bool links_protected = zq_links_protected();
   char link[PATH_MAX];
   const char* path = name;
@@ -149,28 +159,28 @@ bool zq_find_target(const char* name, bool& found, struct stat& here) {
     const char* slash = std::strrchr(path, '/');
     const size_t folder_length = slash ? static_cast<size_t>(slash - path + 1) : 0;
     const char* base = path + folder_length;
-    if (base[0] == '\0' || std::strlen(base) >= sizeof zq_save.base) return false;
+    if (base[0] == '\0' || std::strlen(base) >= sizeof zq_save.base) return zq_walk::REFUSED;
     const int folder = zq_open_folder(zq_save.folder >= 0 ? zq_save.folder : AT_FDCWD, path, folder_length);
     if (zq_save.folder >= 0) close(zq_save.folder);
     zq_save.folder = folder;
-    if (folder < 0) return false;
+    if (folder < 0) return zq_walk::UNREACHED;
     std::strcpy(zq_save.base, base);
     const int entry = openat(folder, zq_save.base, O_PATH | O_NOFOLLOW | O_CLOEXEC);
     found = entry >= 0;
-    if (entry < 0) return errno == ENOENT;
+    if (entry < 0) return errno == ENOENT ? zq_walk::ENDED : zq_walk::UNREACHED;
     bool followed = fstat(entry, &here) == 0;
     if (followed && !S_ISLNK(here.st_mode)) {
       close(entry);
-      return true;
+      return zq_walk::ENDED;
     }
     followed = followed && (!links_protected || zq_may_follow(folder, here));
     const ssize_t length = followed ? readlinkat(entry, "", link, sizeof link) : -1;
     close(entry);
-    if (length < 0 || length >= static_cast<ssize_t>(sizeof link)) return false;
+    if (length < 0 || length >= static_cast<ssize_t>(sizeof link)) return zq_walk::REFUSED;
     link[length] = '\0';
     path = link;
   }
-  return false;
+  return zq_walk::REFUSED;
 }
 
 // The mode a plain open gives a new file; the umask is read by setting it.
@@ -276,12 +286,29 @@ bool zq_acts_as_any_owner() {
          (data[CAP_TO_INDEX(CAP_FOWNER)].effective & CAP_TO_MASK(CAP_FOWNER)) != 0;
 }
 
-// The sticky bit lets only a file's owner, the folder's, or one who may act
-// as any owner replace the file (a rename over it): another user's file in
-// such a folder is otherwise written in place, as a plain open writes it.
-bool zq_may_replace(const struct stat& old) {
+// Whether the two descriptors lie on one mount. Where the kernel does not
+// tell, the devices of the two files do.
+bool zq_same_mount(int a, int b) {
+  struct statx first;
+  struct statx second;
+  if (statx(a, "", AT_EMPTY_PATH, STATX_MNT_ID, &first) != 0 ||
+      statx(b, "", AT_EMPTY_PATH, STATX_MNT_ID, &second) != 0)
+    return false;
+  if ((first.stx_mask & second.stx_mask & STATX_MNT_ID) != 0) return first.stx_mnt_id == second.stx_mnt_id;
+  return first.stx_dev_major == second.stx_dev_major && first.stx_dev_minor == second.stx_dev_minor;
+}
+
+// Whether a rename in its folder may replace the target old, open as
+// target; where not, it is written in place, as a plain open writes it. The
+// sticky bit lets only the file's owner, the folder's, or one who may act as
+// any owner replace it. A folder that only takes new names (append-only)
+// keeps the temporary too, and a file mounted on its own is no name a
+// rename can replace.
+bool zq_may_replace(int target, const struct stat& old) {
   struct stat folder;
-  if (fstat(zq_save.folder, &folder) != 0) return false;
+  if (fstat(zq_save.folder, &folder) != 0 || !zq_same_mount(zq_save.folder, target)) return false;
+  int flags = 0;
+  if (ioctl(zq_save.folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL)) return false;
   const uid_t saver = geteuid();
   return !(folder.st_mode & S_ISVTX) || old.st_uid == saver || folder.st_uid == saver ||
          zq_acts_as_any_owner();
@@ -306,22 +333,25 @@ int zq_open_existing(int folder, const char* name, int flags) {
 // folder for the temporary, and must find no file where the kernel found
 // none. Where it reaches the file the kernel found, the target opens there,
 // and a regular file is replaced. Where it cannot reach it (a link of
-// /proc/self/fd to a pipe or to a file no name leads to), no temporary can
-// go beside it: the target opens by its name, the kernel following the
-// links that the save could not, and it is written in place.
+// /proc/self/fd to a pipe, or to a file that no name, or none the saver may
+// search, leads to), no temporary can go beside it: the target opens by its
+// name, the kernel following the links that the save could not, and it is
+// written in place.
 FILE* zq_try_route(bool& changed) {
   changed = false;
   bool exists = false;
   struct stat found {};
   bool found_here = false;
   struct stat here {};
-  if (!zq_resolve_as_kernel(exists, found) || !zq_find_target(zq_save.name, found_here, here)) return nullptr;
+  if (!zq_resolve_as_kernel(exists, found)) return nullptr;
+  const zq_walk walk = zq_find_target(zq_save.name, found_here, here);
+  if (walk == zq_walk::REFUSED || (!exists && walk != zq_walk::ENDED)) return nullptr;
   bool in_place = false;
   if (!exists) {
     changed = found_here;
     return changed ? nullptr : zq_open_temp(nullptr, in_place);
   }
-  const bool reached = found_here && zq_same_file(here, found);
+  const bool reached = walk == zq_walk::ENDED && found_here && zq_same_file(here, found);
   const int target = reached ? zq_open_existing(zq_save.folder, zq_save.base, O_NOFOLLOW)
                              : zq_open_existing(AT_FDCWD, zq_save.name, 0);
   if (target < 0) return nullptr;
@@ -331,7 +361,7 @@ FILE* zq_try_route(bool& changed) {
     close(target);
     return nullptr;
   }
-  if (reached && S_ISREG(old.st_mode) && zq_may_replace(old)) {
+  if (reached && S_ISREG(old.st_mode) && zq_may_replace(target, old)) {
     FILE* file = zq_open_temp(&old, in_place);
     if (file || !in_place) {
       close(target);

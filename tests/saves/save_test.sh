@@ -47,6 +47,9 @@
 #     replace it, replaced by root.
 #   leased: a file that another process holds a lease on is saved once the
 #     lease is given up, as a plain open waits for it.
+#   no_rename: where no rename can replace the file (a file mounted on its
+#     own, a folder that only takes new names), it is written in place and
+#     no temporary is left.
 # Every case works in a fresh directory and starts from a program memory
 # filled almost to its end, so each save takes a while. A case that waits
 # for the calculator gives up after a while (guarded), so that a save or a
@@ -59,7 +62,7 @@ case_name=$2
 # mounts of the case's own, where no one else sees them. These cases, and
 # those that give files to other users, need root.
 case $case_name in
-  full_disk | limit_overwrite | link_rule | planted_link | shared_files)
+  full_disk | limit_overwrite | link_rule | planted_link | shared_files | no_rename)
     if [ "$(id -u)" -ne 0 ]; then
       echo "not root: skipped"
       exit 77
@@ -67,7 +70,7 @@ case $case_name in
     ;;
 esac
 case $case_name in
-  full_disk | link_rule | planted_link)
+  full_disk | link_rule | planted_link | no_rename)
     if [ -z "${ZQ_OWN_MOUNTS:-}" ]; then
       unshare --mount true 2> /dev/null || {
         echo "no mount namespace: skipped"
@@ -79,7 +82,7 @@ case $case_name in
 esac
 
 work=$(mktemp -d)
-trap 'umount "$work/disk" 2> /dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+trap 'umount "$work/disk" "$work/mounted/s.mem" 2> /dev/null; chattr -R -a "$work" 2> /dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 # Owners other than the one who saves: what another user made.
 folder_owner=65534
 another=65533
@@ -757,6 +760,26 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
       fail "messages: $(file_messages)"
     cmp -s leased.mem A.mem || fail "leased.mem was not written"
     echo "a leased file was saved once its holder gave the lease up"
+    ;;
+  no_rename)
+    mkdir mounted append
+    cp old.mem mounted/s.mem
+    cp old.mem mounted.mem
+    mount --bind mounted.mem mounted/s.mem || fail "cannot bind a file"
+    cp old.mem append/s.mem
+    chattr +a append 2> /dev/null || {
+      echo "no append-only folders here: skipped"
+      exit 77
+    }
+    printf '%s\n' 'wrta mounted/s.mem' 'wrta append/s.mem' 'sf 59' > input.txt
+    guarded out.txt "$binary" -r A.mem
+    [ "$(file_messages)" = $'Reading A.mem\nWriting mounted/s.mem\nWriting append/s.mem\nThanks for using ZQ17!' ] ||
+      fail "messages: $(file_messages)"
+    cmp -s mounted.mem A.mem || fail "the mounted file was not written"
+    cmp -s append/s.mem A.mem || fail "the file in the append-only folder was not written"
+    [ "$(ls -A mounted) $(ls -A append)" = "s.mem s.mem" ] || fail "files left: $(ls -A mounted append)"
+    umount mounted/s.mem
+    echo "a file mounted on its own and one in an append-only folder were written in place; no temporary left"
     ;;
   *)
     fail "unknown case"

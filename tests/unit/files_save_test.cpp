@@ -248,6 +248,22 @@ TEST_F(SaveFileTest, ALinkToAFileThatNoNameLeadsToIsWrittenInPlace) {
   EXPECT_STREQ(got, "still here");
 }
 
+TEST_F(SaveFileTest, ALinkToAFileInARemovedFolderIsWrittenInPlace) {
+  fs::create_directory(dir_ / "gone");
+  const std::string removed = path_of("gone/f.mem");
+  const int descriptor = open(removed.c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(descriptor, 0);
+  fs::remove_all(dir_ / "gone");
+  int saved = 0;
+  EXPECT_EQ(save("/proc/self/fd/" + std::to_string(descriptor), "still here", saved), "");
+  EXPECT_EQ(saved, 1);
+  char got[64] = {};
+  EXPECT_EQ(pread(descriptor, got, sizeof got, 0), 10);
+  close(descriptor);
+  EXPECT_STREQ(got, "still here");
+  EXPECT_EQ(names(), Names{});
+}
+
 volatile std::sig_atomic_t interrupted = 0;
 
 TEST_F(SaveFileTest, AnInterruptIsNotHeldWhileADeviceIsWritten) {
