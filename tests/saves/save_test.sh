@@ -146,6 +146,12 @@ with_switch() {
   return "$status"
 }
 
+# save_message NAME REFUSED: the line that a save of NAME prints when it
+# opens, refused (yes) or not (no).
+save_message() {
+  if [ "$2" = yes ]; then echo "Write file: cannot open $1"; else echo "Writing $1"; fi
+}
+
 # kernel_opens NAME [PREFIX...]: whether the kernel's own open(NAME,
 # O_WRONLY | O_CREAT) succeeds for the one that PREFIX runs as (an existing
 # file keeps its bytes: the shell appends nothing).
@@ -589,11 +595,7 @@ Read file: cannot open q0\nThanks for using ZQ17!'
         input+=("wrts ${rows[i]}")
         refused=no
         [ "$switch" = 1 ] && refused=${refused_when_on[i]}
-        if [ "$refused" = yes ]; then
-          expected+=$'\n'"Write file: cannot open ${rows[i]}"
-        else
-          expected+=$'\n'"Writing ${rows[i]}"
-        fi
+        expected+=$'\n'$(save_message "${rows[i]}" "$refused")
         if [ "$switch" = "$machine" ]; then
           opened=yes
           kernel_opens "${rows[i]}" || opened=no
@@ -695,12 +697,10 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
       expected=$'Reading A.mem\nWriting ref.sts'
       for file in other owner mine fifo; do
         input+=("wrts shared/$file.mem")
-        if kernel_opens "shared/$file.mem" "${prefix[@]}"; then
-          expected+=$'\n'"Writing shared/$file.mem"
-        else
-          expected+=$'\n'"Write file: cannot open shared/$file.mem"
-          ((++refusals))
-        fi
+        refused=no
+        kernel_opens "shared/$file.mem" "${prefix[@]}" || refused=yes
+        [ "$refused" = yes ] && ((++refusals))
+        expected+=$'\n'$(save_message "shared/$file.mem" "$refused")
       done
       printf '%s\n' "${input[@]}" 'sf 59' > input.txt
       guarded out.txt "${tracer[@]}" "${prefix[@]}" "$binary" -r A.mem
