@@ -151,7 +151,11 @@ enum class zq_walk {
 // kernel's rule. Each link is read through a descriptor of its own, so the
 // one judged is the one followed, even if another takes its name meanwhile.
 // Once ENDED, found tells whether that file exists, and here is what it is.
+// A relative name starts from the current folder, whatever an earlier walk
+// left open.
 zq_walk zq_find_target(const char* name, bool& found, struct stat& here) {
+  if (zq_save.folder >= 0) close(zq_save.folder);
+  zq_save.folder = -1;
   const bool links_protected = zq_links_protected();
   char link[PATH_MAX];
   const char* path = name;
@@ -381,8 +385,6 @@ FILE* zq_open_route() {
   bool changed = false;
   FILE* file = zq_try_route(changed);
   if (file || !changed) return file;
-  if (zq_save.folder >= 0) close(zq_save.folder);
-  zq_save.folder = -1;
   return zq_try_route(changed);
 }
 
