@@ -219,10 +219,25 @@ void zq_drop_temp(int descriptor) {
   zq_save.temp[0] = '\0';
 }
 
+// Gives the temporary the old file's owner and group, then its mode: owner
+// first, since a change of owner may clear the set-ID bits. Whether the
+// kernel let both hold is read back, so that a saver who may give a file away
+// but then not change its mode (no CAP_FOWNER), or whose set-group-ID bit the
+// kernel drops, learns it before any content is written.
+bool zq_take_attributes(int descriptor, const struct stat& old) {
+  struct stat made;
+  if (fstat(descriptor, &made) != 0) return false;
+  if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+      fchown(descriptor, old.st_uid, old.st_gid) != 0)
+    return false;
+  return fchmod(descriptor, zq_save.mode) == 0 && fstat(descriptor, &made) == 0 &&
+         (made.st_mode & 07777) == zq_save.mode;
+}
+
 // The stream to a temporary that will replace the target (old, or nullptr
 // for a new file). nullptr when there is none; in_place then tells whether
 // the target may be written in place instead: where the folder takes no new
-// file, or where the new file could not belong to the old one's owner.
+// file, or where the new file could not take the old one's owner and mode.
 FILE* zq_open_temp(const struct stat* old, bool& in_place) {
   in_place = false;
   zq_hold_signals(true);
@@ -233,13 +248,9 @@ FILE* zq_open_temp(const struct stat* old, bool& in_place) {
     return nullptr;
   }
   zq_save.mode = old ? old->st_mode & 07777 : zq_new_file_mode();
-  struct stat made;
-  bool owned = fstat(descriptor, &made) == 0;
-  if (owned && old && (made.st_uid != old->st_uid || made.st_gid != old->st_gid)) {
-    owned = fchown(descriptor, old->st_uid, old->st_gid) == 0;
-    in_place = !owned;
-  }
-  FILE* file = owned ? fdopen(descriptor, "w") : nullptr;
+  const bool taken = !old || zq_take_attributes(descriptor, *old);
+  in_place = !taken;
+  FILE* file = taken ? fdopen(descriptor, "w") : nullptr;
   if (!file) {
     zq_drop_temp(descriptor);
     zq_release_signals();
@@ -389,7 +400,9 @@ FILE* zq_open_route() {
 }
 
 // The temporary is synced before the rename, so that no crash can put a cut
-// file in place of the old one.
+// file in place of the old one. The mode is set here (once more, over an old
+// file's: the writes of one without CAP_FSETID clear the set-ID bits, which
+// the saver was let set already).
 bool zq_close_temp(FILE* file) {
   const int descriptor = fileno(file);
   bool saved = std::fflush(file) == 0 && !std::ferror(file) && fchmod(descriptor, zq_save.mode) == 0 &&

@@ -17,14 +17,14 @@
 // held to the kernel's rule for links in shared folders.
 //
 // A regular file, or a new one, is replaced by a temporary made in its folder.
-// Where that folder takes no new file (or the new file could not keep the old
-// one's owner, or no rename can replace the old one: the folder's sticky bit
-// keeps another user's file, the folder is append-only, or the file is mounted
-// on its own), an existing regular file is written in place, and so is a
-// target that is no regular file (a device, a pipe) or that no name of a
-// folder leads to (a removed file, through /proc/self/fd): it opens without
-// waiting, so a FIFO that no one reads is refused at once. Any other failure
-// to make the temporary refuses the save.
+// Where that folder takes no new file (or the new file could not take the old
+// one's owner and mode, or no rename can replace the old one: the folder's
+// sticky bit keeps another user's file, the folder is append-only, or the
+// file is mounted on its own), an existing regular file is written in place,
+// and so is a target that is no regular file (a device, a pipe) or that no
+// name of a folder leads to (a removed file, through /proc/self/fd): it opens
+// without waiting, so a FIFO that no one reads is refused at once. Any other
+// failure to make the temporary refuses the save.
 FILE* zq_save_open(const char* name);
 
 // Ends the save: flushes and syncs the new content, closes it and puts it in

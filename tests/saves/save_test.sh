@@ -50,6 +50,12 @@
 #   no_rename: where no rename can replace the file (a file mounted on its
 #     own, a folder that only takes new names), it is written in place and
 #     no temporary is left.
+#   savers: root, root without each of CAP_CHOWN, CAP_FOWNER,
+#     CAP_DAC_OVERRIDE and CAP_FSETID, and an unprivileged user save with
+#     wrta, savep and the exit save over a file of their own, another user's
+#     and the folder owner's, in a plain folder and a shared one: each save
+#     succeeds exactly where the kernel's own open with O_TRUNC does, and
+#     leaves the file with its owner and mode, or as it was and no temporary.
 # Every case works in a fresh directory and starts from a program memory
 # filled almost to its end, so each save takes a while. A case that waits
 # for the calculator gives up after a while (guarded), so that a save or a
@@ -62,7 +68,7 @@ case_name=$2
 # mounts of the case's own, where no one else sees them. These cases, and
 # those that give files to other users, need root.
 case $case_name in
-  full_disk | limit_overwrite | link_rule | planted_link | shared_files | no_rename)
+  full_disk | limit_overwrite | link_rule | planted_link | shared_files | no_rename | savers)
     if [ "$(id -u)" -ne 0 ]; then
       echo "not root: skipped"
       exit 77
@@ -780,6 +786,96 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
     [ "$(ls -A mounted) $(ls -A append)" = "s.mem s.mem" ] || fail "files left: $(ls -A mounted append)"
     umount mounted/s.mem
     echo "a file mounted on its own and one in an append-only folder were written in place; no temporary left"
+    ;;
+  savers)
+    # Each saver saves in six folders of folder_owner's, plain (0777) and
+    # shared (1777), each holding three files of one owner: the saver's own
+    # (0600), another user's that everyone may write (0646), or the folder
+    # owner's with its set-group-ID bit (2644), which the kernel drops from a
+    # new file of that group for one without CAP_FSETID. The calculator runs
+    # in the folder, so that its exit save goes to the zq17.mem there.
+    umask 022
+    chmod 755 "$work"
+    cp "$binary" zq17
+    saver_user=65532
+    declare -A prefixes=(
+      [root]=""
+      [no_chown]="setpriv --inh-caps=-chown --bounding-set=-chown"
+      [no_fowner]="setpriv --inh-caps=-fowner --bounding-set=-fowner"
+      [no_dac_override]="setpriv --inh-caps=-dac_override --bounding-set=-dac_override"
+      [no_fsetid]="setpriv --inh-caps=-fsetid --bounding-set=-fsetid"
+      [user]="setpriv --reuid=$saver_user --regid=$saver_user --clear-groups"
+    )
+    declare -A file_modes=([mine]=600 [other]=646 [owner]=2644)
+    printf 'old\n' > old.txt
+    # make_folder FOLDER OWNER: the folder (its mode the first part of its
+    # name, its kind the second), and in it w.mem, zq17.mem and p.txt of
+    # OWNER's with their old content.
+    make_folder() {
+      rm -rf "$1"
+      mkdir "$1"
+      cp old.mem "$1/w.mem"
+      cp old.mem "$1/zq17.mem"
+      cp old.txt "$1/p.txt"
+      chown "$2:$2" "$1"/*
+      chmod "${file_modes[${1#*-}]}" "$1"/*
+      chown "$folder_owner:$folder_owner" "$1"
+      chmod "${1%-*}" "$1"
+    }
+    refusals=0
+    for saver in root no_chown no_fowner no_dac_override no_fsetid user; do
+      read -r -a prefix <<< "${prefixes[$saver]}"
+      declare -A owners=([mine]=0 [other]=$another [owner]=$folder_owner)
+      [ "$saver" = user ] && owners[mine]=$saver_user
+      folders=(0777-mine 0777-other 0777-owner 1777-mine 1777-other 1777-owner)
+      # The kernel's own open(O_WRONLY | O_CREAT | O_TRUNC) of each file, by
+      # the same saver, and the owners and modes it leaves (a set-group-ID
+      # bit may go, as the kernel's rules for that bit say); the folders are
+      # then made anew.
+      declare -A refused=() opened=()
+      for folder in "${folders[@]}"; do
+        make_folder "$folder" "${owners[${folder#*-}]}"
+        for file in w.mem p.txt zq17.mem; do
+          refused[$folder/$file]=no
+          "${prefix[@]}" bash -c ': > "$1"' _ "$folder/$file" 2> /dev/null || refused[$folder/$file]=yes
+        done
+        opened[$folder]=$(stat -c '%n %u %g %a' "$folder"/*)
+        make_folder "$folder" "${owners[${folder#*-}]}"
+      done
+      reads=() read_messages=("Reading A.mem")
+      for folder in "${folders[@]}"; do
+        printf '%s\n' s 'wrta w.mem' '"BIG,p.txt"' savep y cla > input.txt
+        guarded out.txt env -C "$folder" "${prefix[@]}" ../zq17 -r ../A.mem
+        expected="Reading ../A.mem"$'\n'$(save_message w.mem "${refused[$folder/w.mem]}")
+        expected+=$'\np.txt exists, Overwrite (Y)es or (N)o\nOverwriting file: p.txt'
+        [ "${refused[$folder/p.txt]}" = yes ] && expected+=$'\nWrite file: cannot open p.txt'
+        expected+=$'\n'$(save_message zq17.mem "${refused[$folder/zq17.mem]}")$'\nThanks for using ZQ17!'
+        [ "$(file_messages)" = "$expected" ] || fail "$saver, $folder: messages: $(file_messages)"
+        for file in w.mem p.txt zq17.mem; do
+          old=old.mem new=A.mem
+          [ "$file" = p.txt ] && old=old.txt new=ref_lines.txt
+          if [ "${refused[$folder/$file]}" = yes ]; then
+            ((++refusals))
+            cmp -s "$folder/$file" "$old" || fail "$saver: a refused save changed $folder/$file"
+          else
+            cmp -s "$folder/$file" "$new" || fail "$saver: $folder/$file does not hold the new content"
+            [ "$file" = p.txt ] && continue
+            reads+=("reada $folder/$file")
+            read_messages+=("Reading $folder/$file")
+          fi
+        done
+        [ "$(stat -c '%n %u %g %a' "$folder"/*)" = "${opened[$folder]}" ] ||
+          fail "$saver: the kernel's open left"$'\n'"${opened[$folder]}"$'\n'"the save"$'\n'"$(stat -c '%n %u %g %a' "$folder"/*)"
+        [ "$(ls -A "$folder")" = $'p.txt\nw.mem\nzq17.mem' ] || fail "$saver, $folder: files: $(ls -A "$folder")"
+      done
+      # Every state file saved reads back.
+      printf '%s\n' "${reads[@]}" 'sf 59' > input.txt
+      guarded out.txt "$binary" -r A.mem
+      [ "$(file_messages)" = "$(printf '%s\n' "${read_messages[@]}" 'Thanks for using ZQ17!')" ] ||
+        fail "$saver: reading back: $(file_messages)"
+    done
+    echo "6 savers, 6 folders, 3 saves in each: the save and the kernel's own open agreed ($refusals refused)," \
+      "and left each file with the same owner and mode"
     ;;
   *)
     fail "unknown case"
