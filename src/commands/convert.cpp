@@ -137,8 +137,12 @@ void zq_cmd_r_to_p() {
   // the computation's verdict.
   const bool left_half = zqm_compare(x, zqm_k_0, CMP_LT);
   const bool upper_half = zqm_compare(y, zqm_k_0, CMP_GE);
+  // A zero X of either sign lies on the Y axis: -0 would turn the quotient's
+  // infinity, and so the angle, to the opposite side.
+  const bool on_y_axis = zqm_compare(x, zqm_k_0, CMP_EQ);
   zqm_take_error();
-  zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, x)));
+  const zq_double_64 divisor = on_y_axis ? zqm_abs(x) : x;
+  zq_double_64 angle = zq_from_radians(zqm_atan(zqm_div(y, divisor)));
   if (left_half) angle = upper_half ? zqm_add(angle, zq_half_turn()) : zqm_sub(angle, zq_half_turn());
   const zq_double_64 x2 = zqm_mul(x, x);
   const zq_double_64 radius = zqm_sqrt(zqm_add(zqm_mul(y, y), x2));

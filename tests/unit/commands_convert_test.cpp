@@ -164,7 +164,7 @@ TEST_F(CommandsConvert, PolarToRectangularOfAQuarterTurn) {
 
 // A point with negative X gets the angle of its own quadrant: half a turn
 // is added to the arc tangent for Y >= 0 and taken off for Y < 0. X = 0 and
-// X > 0 keep the arc tangent alone.
+// X > 0 keep the arc tangent alone; X = -0 lies on the Y axis as X = 0 does.
 TEST_F(CommandsConvert, RectangularToPolarGivesTheAngleOfThePointsQuadrant) {
   struct Case {
     uint8_t mode;
@@ -181,9 +181,15 @@ TEST_F(CommandsConvert, RectangularToPolarGivesTheAngleOfThePointsQuadrant) {
       {ANGLE_DEG, "4", "3", "53.13010235415598", "5"},
       {ANGLE_DEG, "5", "0", "90.00000000000004", "5"},
       {ANGLE_DEG, "-5", "0", "-90.00000000000004", "5"},
+      {ANGLE_DEG, "5", "-0", "90.00000000000004", "5"},
+      {ANGLE_DEG, "-5", "-0", "-90.00000000000004", "5"},
       {ANGLE_RAD, "0", "-1", "3.141592653589793", "1"},
       {ANGLE_RAD, "-1", "-1", "-2.356194490192345", "1.414213562373095"},
       {ANGLE_RAD, "-5", "0", "-1.570796326794897", "5"},
+      {ANGLE_RAD, "5", "-0", "1.570796326794897", "5"},
+      {ANGLE_RAD, "-5", "-0", "-1.570796326794897", "5"},
+      {ANGLE_GRAD, "5", "-0", "100.0000000000000", "5"},
+      {ANGLE_GRAD, "-5", "-0", "-100.0000000000000", "5"},
       {ANGLE_GRAD, "1", "-1", "150", "1.414213562373095"},
       {ANGLE_GRAD, "-1", "-1", "-150", "1.414213562373095"},
   };
