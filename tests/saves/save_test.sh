@@ -55,7 +55,8 @@
 #     wrta, savep and the exit save over a file of their own, another user's
 #     and the folder owner's, in a plain folder and a shared one: each save
 #     succeeds exactly where the kernel's own open with O_TRUNC does, and
-#     leaves the file with its owner and mode, or as it was and no temporary.
+#     leaves the file with the owner and mode that open leaves, or as it was
+#     and no temporary.
 # Every case works in a fresh directory and starts from a program memory
 # filled almost to its end, so each save takes a while. A case that waits
 # for the calculator gives up after a while (guarded), so that a save or a
@@ -791,9 +792,10 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
     # Each saver saves in six folders of folder_owner's, plain (0777) and
     # shared (1777), each holding three files of one owner: the saver's own
     # (0600), another user's that everyone may write (0646), or the folder
-    # owner's with its set-group-ID bit (2644), which the kernel drops from a
-    # new file of that group for one without CAP_FSETID. The calculator runs
-    # in the folder, so that its exit save goes to the zq17.mem there.
+    # owner's with its set-group-ID bit (2644), which the kernel may drop for
+    # one without CAP_FSETID, from the temporary and from the file itself.
+    # The calculator runs in the folder, so that its exit save goes to the
+    # zq17.mem there.
     umask 022
     chmod 755 "$work"
     cp "$binary" zq17
@@ -822,6 +824,8 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
       chown "$folder_owner:$folder_owner" "$1"
       chmod "${1%-*}" "$1"
     }
+    # Each file of FOLDER, one a line: its name, owner, group and mode.
+    attributes() { stat -c '%n %u %g %a' "$1"/*; }
     refusals=0
     for saver in root no_chown no_fowner no_dac_override no_fsetid user; do
       read -r -a prefix <<< "${prefixes[$saver]}"
@@ -839,7 +843,7 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
           refused[$folder/$file]=no
           "${prefix[@]}" bash -c ': > "$1"' _ "$folder/$file" 2> /dev/null || refused[$folder/$file]=yes
         done
-        opened[$folder]=$(stat -c '%n %u %g %a' "$folder"/*)
+        opened[$folder]=$(attributes "$folder")
         make_folder "$folder" "${owners[${folder#*-}]}"
       done
       reads=() read_messages=("Reading A.mem")
@@ -864,8 +868,8 @@ Write file: cannot open shared/fifo.mem\nWrite file: cannot open shared/null.mem
             read_messages+=("Reading $folder/$file")
           fi
         done
-        [ "$(stat -c '%n %u %g %a' "$folder"/*)" = "${opened[$folder]}" ] ||
-          fail "$saver: the kernel's open left"$'\n'"${opened[$folder]}"$'\n'"the save"$'\n'"$(stat -c '%n %u %g %a' "$folder"/*)"
+        [ "$(attributes "$folder")" = "${opened[$folder]}" ] ||
+          fail "$saver: the kernel's open left"$'\n'"${opened[$folder]}"$'\n'"the save"$'\n'"$(attributes "$folder")"
         [ "$(ls -A "$folder")" = $'p.txt\nw.mem\nzq17.mem' ] || fail "$saver, $folder: files: $(ls -A "$folder")"
       done
       # Every state file saved reads back.
